@@ -1,0 +1,20 @@
+// Small text helpers with the behaviour of the classic string routines:
+// ASCII-only case mapping (file names and keys are compared byte for byte).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tazu {
+
+char UpperChar(char c);
+char LowerChar(char c);
+std::string UpperCase(std::string_view s);
+std::string LowerCase(std::string_view s);
+bool SameText(std::string_view a, std::string_view b);
+// Negative, zero or positive like strcmp, ignoring ASCII case.
+int CompareText(std::string_view a, std::string_view b);
+bool Contains(std::string_view haystack, std::string_view needle);
+std::string IntToStr(long long value);
+
+}  // namespace tazu
