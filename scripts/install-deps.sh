@@ -10,7 +10,7 @@ packages=(
   fonts-liberation2 fonts-urw-base35 fonts-dejavu-core fontconfig
   fluid-soundfont-gm
   xvfb xdotool imagemagick x11-utils x11-xserver-utils
-  espeak-ng lhasa jlha-utils
+  espeak-ng lhasa liblhasa-dev jlha-utils
   clang libclang-rt-14-dev
 )
 
