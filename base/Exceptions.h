@@ -13,6 +13,12 @@ class Exception : public std::runtime_error {
   std::string Message() const { return what(); }
 };
 
+// The silent exception: it unwinds a handler and shows no message.
+class EAbort : public Exception {
+ public:
+  EAbort() : Exception("Operation aborted") {}
+};
+
 // Stream failures, with the texts the streams have always used.
 class EStreamError : public Exception {
  public:

@@ -1,0 +1,71 @@
+#include "archive/StreamRoutines.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "archive/Blowfish.h"
+#include "archive/Lh5Decoder.h"
+
+namespace tazu {
+
+namespace {
+
+constexpr int64_t kCipherBlockBytes = 8;
+constexpr int kHalfBytes = 4;
+constexpr int kByteBits = 8;
+
+uint32_t LoadLittleEndian32(const uint8_t* p) {
+  uint32_t value = 0;
+  for (int i = kHalfBytes - 1; i >= 0; --i) value = (value << kByteBits) | p[i];
+  return value;
+}
+
+void StoreLittleEndian32(uint8_t* p, uint32_t value) {
+  for (int i = 0; i < kHalfBytes; ++i, value >>= kByteBits) p[i] = static_cast<uint8_t>(value);
+}
+
+}  // namespace
+
+void DecompressStream(TStream& Source, TStream& Dest, int64_t maxExpandedSize) {
+  uint8_t sizeField[lh5::kExpandedSizeBytes];
+  if (Source.Read(sizeField, sizeof sizeField) != sizeof sizeField) {
+    throw ECorruptFile(kCompressedFileCorrupt);
+  }
+  int64_t left = static_cast<int32_t>(LoadLittleEndian32(sizeField));
+  if (left <= 0) return;
+  if (left > maxExpandedSize) throw ECorruptFile(kCompressedFileCorrupt);
+
+  const int64_t payloadBytes = Source.Size() - Source.Position();
+  // Tables and window are large; keep them off the stack.
+  auto decoder = std::make_unique<TLh5Decoder>(Source, payloadBytes);
+  while (left > 0) {
+    const auto count = static_cast<uint32_t>(std::min<int64_t>(left, lh5::kWindowSize));
+    const uint8_t* chunk = decoder->NextChunk(count);
+    // Only real bits may produce output: the size field is not trusted to say
+    // how much a truncated stream should be padded out to.
+    if (decoder->InputOverrun()) throw ECorruptFile(kCompressedFileCorrupt);
+    Dest.WriteBuffer(chunk, count);
+    left -= count;
+  }
+}
+
+void DecryptStream(TMemoryStream& Stream, const std::string& Key) {
+  const int64_t size = Stream.Size();
+  if (size == 0) return;
+  const TBlowfish cipher(Key);
+  if (cipher.HasDuplicateSBoxEntry()) return;
+
+  uint8_t* data = Stream.Memory();
+  for (int64_t at = 0; at + kCipherBlockBytes <= size; at += kCipherBlockBytes) {
+    uint32_t left = LoadLittleEndian32(data + at);
+    uint32_t right = LoadLittleEndian32(data + at + kHalfBytes);
+    cipher.Decipher(left, right);
+    StoreLittleEndian32(data + at, left);
+    StoreLittleEndian32(data + at + kHalfBytes, right);
+  }
+  const int64_t pad = data[size - 1];
+  if (pad + 1 > size) throw ECorruptFile(kCompressedFileCorrupt);
+  Stream.SetSize(size - pad - 1);
+}
+
+}  // namespace tazu

@@ -1,0 +1,62 @@
+#include "archive/StreamWriteRoutines.h"
+
+#include <climits>
+#include <vector>
+
+#include "archive/Blowfish.h"
+#include "archive/Lh5Format.h"
+#include "base/Exceptions.h"
+
+namespace tazu {
+
+namespace {
+
+constexpr int64_t kCipherBlockBytes = 8;
+constexpr int kHalfBytes = 4;
+constexpr int kByteBits = 8;
+
+uint32_t LoadLittleEndian32(const uint8_t* p) {
+  uint32_t value = 0;
+  for (int i = kHalfBytes - 1; i >= 0; --i) value = (value << kByteBits) | p[i];
+  return value;
+}
+
+void StoreLittleEndian32(uint8_t* p, uint32_t value) {
+  for (int i = 0; i < kHalfBytes; ++i, value >>= kByteBits) p[i] = static_cast<uint8_t>(value);
+}
+
+}  // namespace
+
+void CompressStream(TStream& Source, TStream& Dest, const TLh5EncodeOptions& options) {
+  const int64_t size = Source.Size() - Source.Position();
+  if (size > INT32_MAX) throw Exception("Stream too large to compress");
+  std::vector<uint8_t> data(static_cast<size_t>(std::max<int64_t>(0, size)));
+  Source.ReadBuffer(data.data(), static_cast<int64_t>(data.size()));
+
+  uint8_t sizeField[lh5::kExpandedSizeBytes];
+  StoreLittleEndian32(sizeField, static_cast<uint32_t>(data.size()));
+  Dest.WriteBuffer(sizeField, sizeof sizeField);
+  const auto bits = EncodeLh5(data, options);
+  Dest.WriteBuffer(bits.data(), static_cast<int64_t>(bits.size()));
+}
+
+void EncryptStream(TMemoryStream& Stream, const std::string& Key) {
+  const TBlowfish cipher(Key);
+  if (cipher.HasDuplicateSBoxEntry()) throw Exception("Key gives a weak cipher; choose another");
+
+  const int64_t plain = Stream.Size();
+  const int64_t pad = (kCipherBlockBytes - (plain + 1) % kCipherBlockBytes) % kCipherBlockBytes;
+  const int64_t total = plain + pad + 1;
+  Stream.SetSize(total);  // the pad bytes are zeros
+  uint8_t* data = Stream.Memory();
+  data[total - 1] = static_cast<uint8_t>(pad);
+  for (int64_t at = 0; at < total; at += kCipherBlockBytes) {
+    uint32_t left = LoadLittleEndian32(data + at);
+    uint32_t right = LoadLittleEndian32(data + at + kHalfBytes);
+    cipher.Encipher(left, right);
+    StoreLittleEndian32(data + at, left);
+    StoreLittleEndian32(data + at + kHalfBytes, right);
+  }
+}
+
+}  // namespace tazu

@@ -1,0 +1,148 @@
+// Everything the program asks of the operating system goes through Platform.
+// The framework and everything above it include no operating-system header.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/Pixels.h"
+
+namespace tazu {
+
+using WindowHandle = uint32_t;  // 0 is no window
+using TimerHandle = uint32_t;   // 0 is no timer
+using CursorHandle = uint32_t;  // 0 is the standard arrow
+
+enum class MouseButton { Left, Right, Middle };
+
+// Modifier and button state (the classic shift-state bits).
+enum ShiftFlags : unsigned {
+  ssShift = 1,
+  ssAlt = 2,
+  ssCtrl = 4,
+  ssLeft = 8,
+  ssRight = 16,
+  ssMiddle = 32,
+};
+
+// Virtual key codes (the Windows values, so key handlers read the same everywhere).
+enum VirtualKey : int {
+  VK_BACK = 0x08,
+  VK_TAB = 0x09,
+  VK_RETURN = 0x0D,
+  VK_ESCAPE = 0x1B,
+  VK_SPACE = 0x20,
+  VK_END = 0x23,
+  VK_HOME = 0x24,
+  VK_LEFT = 0x25,
+  VK_UP = 0x26,
+  VK_RIGHT = 0x27,
+  VK_DOWN = 0x28,
+  VK_DELETE = 0x2E,
+  VK_F1 = 0x70,
+};
+
+enum class EventKind {
+  MouseMove,
+  MouseDown,
+  MouseUp,
+  MouseWheel,
+  MouseLeave,    // the pointer left the window
+  KeyDown,
+  KeyUp,
+  Text,          // characters typed, UTF-8
+  CloseRequest,  // the user or the system asked the window to close
+  Expose,        // the window's pixels must be shown again
+  Activated,     // the window received the input focus
+  Timer,
+  Wake,  // Platform::Wake was called
+};
+
+struct Event {
+  EventKind kind = EventKind::Wake;
+  WindowHandle window = 0;
+  Point pos;  // pointer position in window coordinates
+  MouseButton button = MouseButton::Left;
+  int wheelDelta = 0;  // notches, positive away from the user
+  unsigned shift = 0;
+  int key = 0;  // VirtualKey for KeyDown / KeyUp
+  std::string text;
+  TimerHandle timer = 0;
+};
+
+enum class WindowState { Hidden, Normal, Minimized };
+
+struct WindowOptions {
+  std::string title;
+  Rect bounds;
+  // A pop-up (hint) window: no focus, above the others, not in any task list.
+  bool popup = false;
+};
+
+enum class StandardCursor { Arrow, IBeam, Wait, Hand, Cross, SizeAll };
+
+enum class MessageBoxKind { Plain, Information, Warning, Error, Question };
+enum class MessageBoxButtons { Ok, YesNo, OkCancel, YesNoCancel };
+// The classic modal results.
+enum ModalResult : int {
+  mrNone = 0,
+  mrOk = 1,
+  mrCancel = 2,
+  mrAbort = 3,
+  mrRetry = 4,
+  mrIgnore = 5,
+  mrYes = 6,
+  mrNo = 7,
+};
+
+struct MessageBoxRequest {
+  std::string caption;
+  std::string text;
+  MessageBoxKind kind = MessageBoxKind::Plain;
+  MessageBoxButtons buttons = MessageBoxButtons::Ok;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // ---- windows ----
+  virtual WindowHandle CreateWindow(const WindowOptions& options) = 0;
+  virtual void DestroyWindow(WindowHandle window) = 0;
+  virtual void SetWindowTitle(WindowHandle window, const std::string& title) = 0;
+  virtual void SetWindowBounds(WindowHandle window, const Rect& bounds) = 0;
+  virtual void SetWindowState(WindowHandle window, WindowState state) = 0;
+  // Brings the window to the front and gives it the input focus.
+  virtual void RaiseWindow(WindowHandle window) = 0;
+  // Shows `area` (window coordinates) of `image`, the window's whole back buffer.
+  virtual void Present(WindowHandle window, const Bitmap32& image, const Rect& area) = 0;
+  virtual Rect ScreenRect() = 0;
+  virtual Point CursorPos() = 0;  // screen coordinates
+
+  // ---- cursors ----
+  virtual CursorHandle CreateColorCursor(const Bitmap32& image, Point hotSpot) = 0;
+  virtual CursorHandle GetStandardCursor(StandardCursor kind) = 0;
+  virtual void SetCursor(CursorHandle cursor) = 0;
+
+  // ---- message loop ----
+  // Waits up to `timeoutMs` (-1: without limit) for the next event; false when none came.
+  virtual bool WaitEvent(Event& event, int timeoutMs) = 0;
+  // Makes a waiting WaitEvent return a Wake event. Safe from any thread.
+  virtual void Wake() = 0;
+  // Milliseconds of a monotonic clock.
+  virtual uint64_t Ticks() = 0;
+
+  // ---- window timers: repeating Timer events, coalesced like window messages ----
+  virtual TimerHandle StartTimer(uint32_t intervalMs) = 0;
+  virtual void StopTimer(TimerHandle timer) = 0;
+
+  // ---- message boxes ----
+  // A box of the system's own, or nothing when the platform has none (the framework
+  // then shows its own modal form).
+  virtual std::optional<ModalResult> ShowNativeMessageBox(const MessageBoxRequest&) {
+    return std::nullopt;
+  }
+};
+
+}  // namespace tazu

@@ -1,0 +1,245 @@
+#include "platform/fake/FakePlatform.h"
+
+#include <chrono>
+#include <stdexcept>
+
+namespace tazu {
+
+FakePlatform::FakePlatform() = default;
+
+WindowHandle FakePlatform::CreateWindow(const WindowOptions& options) {
+  const WindowHandle handle = nextWindow_++;
+  WindowRecord& w = windows[handle];
+  w.options = options;
+  w.title = options.title;
+  w.bounds = options.bounds;
+  w.image.Resize(options.bounds.Width(), options.bounds.Height(), 0);
+  calls.push_back("CreateWindow " + options.title);
+  return handle;
+}
+
+void FakePlatform::DestroyWindow(WindowHandle window) {
+  windows.at(window).destroyed = true;
+  calls.push_back("DestroyWindow " + windows.at(window).title);
+}
+
+void FakePlatform::SetWindowTitle(WindowHandle window, const std::string& title) {
+  windows.at(window).title = title;
+}
+
+void FakePlatform::SetWindowBounds(WindowHandle window, const Rect& bounds) {
+  WindowRecord& w = windows.at(window);
+  if (bounds.Width() != w.bounds.Width() || bounds.Height() != w.bounds.Height()) {
+    w.image.Resize(bounds.Width(), bounds.Height(), 0);
+  }
+  w.bounds = bounds;
+}
+
+void FakePlatform::SetWindowState(WindowHandle window, WindowState state) {
+  WindowRecord& w = windows.at(window);
+  w.state = state;
+  static const char* names[] = {"Hidden", "Normal", "Minimized"};
+  calls.push_back(std::string("SetWindowState ") + w.title + " " +
+                  names[static_cast<int>(state)]);
+}
+
+void FakePlatform::RaiseWindow(WindowHandle window) { ++windows.at(window).raiseCount; }
+
+void FakePlatform::Present(WindowHandle window, const Bitmap32& image, const Rect& area) {
+  WindowRecord& w = windows.at(window);
+  if (w.image.Width() != image.Width() || w.image.Height() != image.Height()) {
+    w.image.Resize(image.Width(), image.Height(), 0);
+  }
+  const Rect r = area.Intersect(image.Bounds());
+  for (int y = r.top; y < r.bottom; ++y) {
+    for (int x = r.left; x < r.right; ++x) w.image.SetPixel(x, y, image.Pixel(x, y));
+  }
+  ++w.presentCount;
+}
+
+CursorHandle FakePlatform::CreateColorCursor(const Bitmap32& image, Point) {
+  const CursorHandle handle = nextCursor_++;
+  cursors[handle] = image;
+  return handle;
+}
+
+CursorHandle FakePlatform::GetStandardCursor(StandardCursor kind) {
+  standardCursorsAsked.push_back(kind);
+  return static_cast<CursorHandle>(kind) + 1;
+}
+
+void FakePlatform::PushEvent(Event event) {
+  {
+    std::lock_guard lock(mutex_);
+    queue_.push_back(std::move(event));
+  }
+  wakeup_.notify_all();
+}
+
+void FakePlatform::Wake() {
+  Event e;
+  e.kind = EventKind::Wake;
+  PushEvent(e);
+}
+
+uint64_t FakePlatform::Ticks() { return Now(); }
+
+uint64_t FakePlatform::Now() const {
+  std::lock_guard lock(mutex_);
+  return now_;
+}
+
+void FakePlatform::AdvanceTime(uint64_t ms) {
+  std::lock_guard lock(mutex_);
+  now_ += ms;
+}
+
+TimerHandle FakePlatform::StartTimer(uint32_t intervalMs) {
+  std::lock_guard lock(mutex_);
+  calls.push_back("StartTimer " + std::to_string(intervalMs));
+  return timers_.Start(intervalMs, now_);
+}
+
+void FakePlatform::StopTimer(TimerHandle timer) {
+  std::lock_guard lock(mutex_);
+  timers_.Stop(timer);
+}
+
+int FakePlatform::timerCount() const {
+  std::lock_guard lock(mutex_);
+  return static_cast<int>(timers_.Count());
+}
+
+bool FakePlatform::TakeQueued(Event& event) {
+  if (!queue_.empty()) {
+    event = std::move(queue_.front());
+    queue_.pop_front();
+    return true;
+  }
+  if (auto due = timers_.TakeDue(now_)) {
+    event = Event{};
+    event.kind = EventKind::Timer;
+    event.timer = *due;
+    return true;
+  }
+  return false;
+}
+
+bool FakePlatform::RunIdleScript() {
+  if (!idleSteps.empty()) {
+    auto step = std::move(idleSteps.front());
+    idleSteps.pop_front();
+    step();
+    return true;
+  }
+  if (onIdle) {
+    onIdle();
+    return true;
+  }
+  return false;
+}
+
+bool FakePlatform::WaitEvent(Event& event, int timeoutMs) {
+  {
+    std::lock_guard lock(mutex_);
+    if (TakeQueued(event)) return true;
+  }
+  if (timeoutMs == 0) return false;
+
+  // Idle: let the script act first; it may queue input or change time.
+  const bool scripted = RunIdleScript();
+  std::unique_lock lock(mutex_);
+  if (TakeQueued(event)) return true;
+
+  const auto due = timers_.NextDue();
+  if (autoAdvance && due && (timeoutMs < 0 || *due <= now_ + static_cast<uint64_t>(timeoutMs))) {
+    now_ = std::max(now_, *due);
+    return TakeQueued(event);
+  }
+  if (timeoutMs > 0) {
+    // A bounded wait: real time for wake-ups from other threads, virtual time moves on.
+    wakeup_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return !queue_.empty(); });
+    if (TakeQueued(event)) return true;
+    now_ += static_cast<uint64_t>(timeoutMs);
+    return false;
+  }
+  if (scripted) return false;  // the loop comes back and the script runs again
+  if (!wakeup_.wait_for(lock, std::chrono::milliseconds(realWaitLimitMs),
+                        [&] { return !queue_.empty(); })) {
+    throw std::runtime_error("FakePlatform: the loop waits for an event that nothing will send");
+  }
+  return TakeQueued(event);
+}
+
+std::optional<ModalResult> FakePlatform::ShowNativeMessageBox(const MessageBoxRequest& request) {
+  if (!nativeMessageBoxes) return std::nullopt;
+  shownBoxes.push_back(request);
+  calls.push_back("MessageBox " + request.text);
+  if (onMessageBox) return onMessageBox(request);
+  if (!answers.empty()) {
+    const ModalResult answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  switch (request.buttons) {
+    case MessageBoxButtons::YesNo:
+    case MessageBoxButtons::YesNoCancel: return mrYes;
+    default: return mrOk;
+  }
+}
+
+// ---- input helpers ----
+
+void FakePlatform::MoveMouse(WindowHandle window, int x, int y) {
+  Event e;
+  e.kind = EventKind::MouseMove;
+  e.window = window;
+  e.pos = {x, y};
+  auto it = windows.find(window);
+  if (it != windows.end()) cursorPos = {x + it->second.bounds.left, y + it->second.bounds.top};
+  PushEvent(e);
+}
+
+void FakePlatform::PressMouse(WindowHandle window, int x, int y, MouseButton button) {
+  Event e;
+  e.kind = EventKind::MouseDown;
+  e.window = window;
+  e.pos = {x, y};
+  e.button = button;
+  PushEvent(e);
+}
+
+void FakePlatform::ReleaseMouse(WindowHandle window, int x, int y, MouseButton button) {
+  Event e;
+  e.kind = EventKind::MouseUp;
+  e.window = window;
+  e.pos = {x, y};
+  e.button = button;
+  PushEvent(e);
+}
+
+void FakePlatform::Click(WindowHandle window, int x, int y) {
+  MoveMouse(window, x, y);
+  PressMouse(window, x, y);
+  ReleaseMouse(window, x, y);
+}
+
+void FakePlatform::PressKey(WindowHandle window, int virtualKey) {
+  Event e;
+  e.kind = EventKind::KeyDown;
+  e.window = window;
+  e.key = virtualKey;
+  PushEvent(e);
+  e.kind = EventKind::KeyUp;
+  PushEvent(e);
+}
+
+void FakePlatform::TypeText(WindowHandle window, const std::string& utf8) {
+  Event e;
+  e.kind = EventKind::Text;
+  e.window = window;
+  e.text = utf8;
+  PushEvent(e);
+}
+
+}  // namespace tazu

@@ -1,0 +1,111 @@
+// A scripted, recording platform for tests: no display, a virtual clock, input fed
+// by the test, and every request kept for inspection (including each window's pixels).
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "platform/TimerQueue.h"
+
+namespace tazu {
+
+class FakePlatform : public Platform {
+ public:
+  struct WindowRecord {
+    WindowOptions options;
+    std::string title;
+    Rect bounds;
+    WindowState state = WindowState::Hidden;
+    Bitmap32 image;  // what has been presented so far, window-sized
+    int presentCount = 0;
+    int raiseCount = 0;
+    bool destroyed = false;
+  };
+
+  FakePlatform();
+
+  // ---- Platform ----
+  WindowHandle CreateWindow(const WindowOptions& options) override;
+  void DestroyWindow(WindowHandle window) override;
+  void SetWindowTitle(WindowHandle window, const std::string& title) override;
+  void SetWindowBounds(WindowHandle window, const Rect& bounds) override;
+  void SetWindowState(WindowHandle window, WindowState state) override;
+  void RaiseWindow(WindowHandle window) override;
+  void Present(WindowHandle window, const Bitmap32& image, const Rect& area) override;
+  Rect ScreenRect() override { return screen; }
+  Point CursorPos() override { return cursorPos; }
+  CursorHandle CreateColorCursor(const Bitmap32& image, Point hotSpot) override;
+  CursorHandle GetStandardCursor(StandardCursor kind) override;
+  void SetCursor(CursorHandle cursor) override { currentCursor = cursor; }
+  bool WaitEvent(Event& event, int timeoutMs) override;
+  void Wake() override;
+  uint64_t Ticks() override;
+  TimerHandle StartTimer(uint32_t intervalMs) override;
+  void StopTimer(TimerHandle timer) override;
+  std::optional<ModalResult> ShowNativeMessageBox(const MessageBoxRequest& request) override;
+
+  // ---- script: input. PushEvent may be called from any thread; the helpers below
+  // also update cursorPos and belong to the UI thread. ----
+  void PushEvent(Event event);
+  void MoveMouse(WindowHandle window, int x, int y);
+  void PressMouse(WindowHandle window, int x, int y, MouseButton button = MouseButton::Left);
+  void ReleaseMouse(WindowHandle window, int x, int y, MouseButton button = MouseButton::Left);
+  // Move, press and release at one place.
+  void Click(WindowHandle window, int x, int y);
+  void PressKey(WindowHandle window, int virtualKey);
+  void TypeText(WindowHandle window, const std::string& utf8);
+
+  // ---- script: time ----
+  // With autoAdvance, an idle loop jumps the virtual clock to the next due timer
+  // instead of waiting, so timed behaviour runs at once and repeatably.
+  bool autoAdvance = true;
+  void AdvanceTime(uint64_t ms);
+  // Runs on the waiting (UI) thread whenever the loop has nothing to do, before time
+  // is advanced; steps run one per idle pass, then onIdle (if any) every pass.
+  std::deque<std::function<void()>> idleSteps;
+  std::function<void()> onIdle;
+  // How long an idle wait with nothing scripted and no timer may block in real time
+  // (for wake-ups from other threads) before the fake gives up with an exception.
+  int realWaitLimitMs = 10000;
+
+  // ---- script: message boxes ----
+  // With nativeMessageBoxes off the framework draws its own boxes (tests then answer
+  // them through input). Otherwise answers come from `answers`, or the first button.
+  bool nativeMessageBoxes = true;
+  std::deque<ModalResult> answers;
+  std::function<ModalResult(const MessageBoxRequest&)> onMessageBox;
+  std::vector<MessageBoxRequest> shownBoxes;
+
+  // ---- records ----
+  Rect screen{0, 0, 800, 600};
+  Point cursorPos;
+  CursorHandle currentCursor = 0;
+  std::map<WindowHandle, WindowRecord> windows;
+  std::map<CursorHandle, Bitmap32> cursors;
+  std::vector<StandardCursor> standardCursorsAsked;
+  std::vector<std::string> calls;  // a line per request, in order
+  int timerCount() const;          // timers running now
+
+  const WindowRecord& Window(WindowHandle window) const { return windows.at(window); }
+  uint64_t Now() const;
+
+ private:
+  bool TakeQueued(Event& event);
+  bool RunIdleScript();
+
+  mutable std::mutex mutex_;
+  std::condition_variable wakeup_;
+  std::deque<Event> queue_;
+  TimerQueue timers_;
+  uint64_t now_ = 0;
+  WindowHandle nextWindow_ = 1;
+  CursorHandle nextCursor_ = 100;
+};
+
+}  // namespace tazu

@@ -1,0 +1,300 @@
+#include "platform/sdl/SdlPlatform.h"
+
+#include <SDL.h>
+
+#include <stdexcept>
+
+namespace tazu {
+namespace {
+
+unsigned ShiftFromMods(uint16_t mods) {
+  unsigned shift = 0;
+  if (mods & KMOD_SHIFT) shift |= ssShift;
+  if (mods & KMOD_ALT) shift |= ssAlt;
+  if (mods & KMOD_CTRL) shift |= ssCtrl;
+  return shift;
+}
+
+unsigned ShiftFromButtons(uint32_t buttons) {
+  unsigned shift = 0;
+  if (buttons & SDL_BUTTON_LMASK) shift |= ssLeft;
+  if (buttons & SDL_BUTTON_RMASK) shift |= ssRight;
+  if (buttons & SDL_BUTTON_MMASK) shift |= ssMiddle;
+  return shift;
+}
+
+// SDL key codes to the Windows virtual keys the handlers expect; 0 for keys we ignore.
+int VirtualKeyOf(SDL_Keycode key) {
+  if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
+  if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
+  if (key >= SDLK_F1 && key <= SDLK_F12) return VK_F1 + (key - SDLK_F1);
+  switch (key) {
+    case SDLK_BACKSPACE: return VK_BACK;
+    case SDLK_TAB: return VK_TAB;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return VK_RETURN;
+    case SDLK_ESCAPE: return VK_ESCAPE;
+    case SDLK_SPACE: return VK_SPACE;
+    case SDLK_END: return VK_END;
+    case SDLK_HOME: return VK_HOME;
+    case SDLK_LEFT: return VK_LEFT;
+    case SDLK_UP: return VK_UP;
+    case SDLK_RIGHT: return VK_RIGHT;
+    case SDLK_DOWN: return VK_DOWN;
+    case SDLK_DELETE: return VK_DELETE;
+    default: return 0;
+  }
+}
+
+MouseButton ButtonOf(uint8_t button) {
+  switch (button) {
+    case SDL_BUTTON_RIGHT: return MouseButton::Right;
+    case SDL_BUTTON_MIDDLE: return MouseButton::Middle;
+    default: return MouseButton::Left;
+  }
+}
+
+// Wraps a Bitmap32 as an SDL surface without copying.
+SDL_Surface* WrapBitmap(const Bitmap32& image) {
+  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(
+      const_cast<uint32_t*>(image.Data()), image.Width(), image.Height(), 32, image.Stride(),
+      SDL_PIXELFORMAT_ARGB8888);
+  if (s != nullptr) SDL_SetSurfaceBlendMode(s, SDL_BLENDMODE_NONE);
+  return s;
+}
+
+}  // namespace
+
+SdlPlatform::SdlPlatform() {
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  // The program decides itself what a termination request means.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    throw std::runtime_error(std::string("Cannot start the display: ") + SDL_GetError());
+  }
+  wakeEventType_ = SDL_RegisterEvents(1);
+  SDL_StartTextInput();
+}
+
+SdlPlatform::~SdlPlatform() {
+  for (auto& [handle, cursor] : cursors_) SDL_FreeCursor(cursor);
+  for (auto& [handle, window] : windows_) SDL_DestroyWindow(window);
+  SDL_Quit();
+}
+
+SDL_Window* SdlPlatform::Find(WindowHandle window) const {
+  auto it = windows_.find(window);
+  return it == windows_.end() ? nullptr : it->second;
+}
+
+WindowHandle SdlPlatform::CreateWindow(const WindowOptions& options) {
+  uint32_t flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
+  if (options.popup) flags |= SDL_WINDOW_TOOLTIP | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR;
+  const Rect& b = options.bounds;
+  SDL_Window* w = SDL_CreateWindow(options.title.c_str(), b.left, b.top, std::max(1, b.Width()),
+                                   std::max(1, b.Height()), flags);
+  if (w == nullptr) throw std::runtime_error(std::string("Cannot create a window: ") + SDL_GetError());
+  const WindowHandle handle = SDL_GetWindowID(w);
+  windows_[handle] = w;
+  return handle;
+}
+
+void SdlPlatform::DestroyWindow(WindowHandle window) {
+  if (SDL_Window* w = Find(window)) {
+    SDL_DestroyWindow(w);
+    windows_.erase(window);
+  }
+}
+
+void SdlPlatform::SetWindowTitle(WindowHandle window, const std::string& title) {
+  if (SDL_Window* w = Find(window)) SDL_SetWindowTitle(w, title.c_str());
+}
+
+void SdlPlatform::SetWindowBounds(WindowHandle window, const Rect& bounds) {
+  if (SDL_Window* w = Find(window)) {
+    SDL_SetWindowSize(w, std::max(1, bounds.Width()), std::max(1, bounds.Height()));
+    SDL_SetWindowPosition(w, bounds.left, bounds.top);
+  }
+}
+
+void SdlPlatform::SetWindowState(WindowHandle window, WindowState state) {
+  SDL_Window* w = Find(window);
+  if (w == nullptr) return;
+  switch (state) {
+    case WindowState::Hidden: SDL_HideWindow(w); break;
+    case WindowState::Normal:
+      SDL_ShowWindow(w);
+      SDL_RestoreWindow(w);
+      break;
+    case WindowState::Minimized: SDL_MinimizeWindow(w); break;
+  }
+}
+
+void SdlPlatform::RaiseWindow(WindowHandle window) {
+  if (SDL_Window* w = Find(window)) SDL_RaiseWindow(w);
+}
+
+void SdlPlatform::Present(WindowHandle window, const Bitmap32& image, const Rect& area) {
+  SDL_Window* w = Find(window);
+  if (w == nullptr || image.Empty()) return;
+  SDL_Surface* target = SDL_GetWindowSurface(w);
+  if (target == nullptr) return;
+  const Rect r = area.Intersect(image.Bounds()).Intersect({0, 0, target->w, target->h});
+  if (r.IsEmpty()) return;
+  SDL_Surface* source = WrapBitmap(image);
+  if (source == nullptr) return;
+  SDL_Rect sr{r.left, r.top, r.Width(), r.Height()};
+  SDL_Rect dr = sr;
+  SDL_BlitSurface(source, &sr, target, &dr);
+  SDL_FreeSurface(source);
+  SDL_UpdateWindowSurfaceRects(w, &sr, 1);
+}
+
+Rect SdlPlatform::ScreenRect() {
+  SDL_DisplayMode mode;
+  if (SDL_GetCurrentDisplayMode(0, &mode) != 0) return {0, 0, 800, 600};
+  return {0, 0, mode.w, mode.h};
+}
+
+Point SdlPlatform::CursorPos() {
+  int x = 0, y = 0;
+  SDL_GetGlobalMouseState(&x, &y);
+  return {x, y};
+}
+
+CursorHandle SdlPlatform::CreateColorCursor(const Bitmap32& image, Point hotSpot) {
+  SDL_Surface* s = WrapBitmap(image);
+  if (s == nullptr) return 0;
+  SDL_Cursor* c = SDL_CreateColorCursor(s, hotSpot.x, hotSpot.y);
+  SDL_FreeSurface(s);
+  if (c == nullptr) return 0;
+  const CursorHandle handle = nextCursor_++;
+  cursors_[handle] = c;
+  return handle;
+}
+
+CursorHandle SdlPlatform::GetStandardCursor(StandardCursor kind) {
+  auto known = standardCursors_.find(kind);
+  if (known != standardCursors_.end()) return known->second;
+  SDL_SystemCursor id = SDL_SYSTEM_CURSOR_ARROW;
+  switch (kind) {
+    case StandardCursor::Arrow: id = SDL_SYSTEM_CURSOR_ARROW; break;
+    case StandardCursor::IBeam: id = SDL_SYSTEM_CURSOR_IBEAM; break;
+    case StandardCursor::Wait: id = SDL_SYSTEM_CURSOR_WAIT; break;
+    case StandardCursor::Hand: id = SDL_SYSTEM_CURSOR_HAND; break;
+    case StandardCursor::Cross: id = SDL_SYSTEM_CURSOR_CROSSHAIR; break;
+    case StandardCursor::SizeAll: id = SDL_SYSTEM_CURSOR_SIZEALL; break;
+  }
+  SDL_Cursor* c = SDL_CreateSystemCursor(id);
+  if (c == nullptr) return 0;
+  const CursorHandle handle = nextCursor_++;
+  cursors_[handle] = c;
+  standardCursors_[kind] = handle;
+  return handle;
+}
+
+void SdlPlatform::SetCursor(CursorHandle cursor) {
+  auto it = cursors_.find(cursor);
+  SDL_SetCursor(it == cursors_.end() ? SDL_GetDefaultCursor() : it->second);
+}
+
+void SdlPlatform::Wake() {
+  SDL_Event e{};
+  e.type = wakeEventType_;
+  SDL_PushEvent(&e);
+}
+
+uint64_t SdlPlatform::Ticks() { return SDL_GetTicks64(); }
+
+TimerHandle SdlPlatform::StartTimer(uint32_t intervalMs) { return timers_.Start(intervalMs, Ticks()); }
+
+void SdlPlatform::StopTimer(TimerHandle timer) { timers_.Stop(timer); }
+
+bool SdlPlatform::WaitEvent(Event& event, int timeoutMs) {
+  const uint64_t start = Ticks();
+  for (;;) {
+    SDL_Event se;
+    while (SDL_PollEvent(&se)) {
+      if (Translate(se, event)) return true;
+    }
+    const uint64_t now = Ticks();
+    if (auto due = timers_.TakeDue(now)) {
+      event = Event{};
+      event.kind = EventKind::Timer;
+      event.timer = *due;
+      return true;
+    }
+    int wait = timers_.MsUntilNext(now);
+    if (timeoutMs >= 0) {
+      const int64_t left = static_cast<int64_t>(timeoutMs) - static_cast<int64_t>(now - start);
+      if (left <= 0) return false;
+      wait = wait < 0 ? static_cast<int>(left) : std::min<int>(wait, static_cast<int>(left));
+    }
+    const int got = wait < 0 ? SDL_WaitEvent(&se) : SDL_WaitEventTimeout(&se, wait);
+    if (got != 0 && Translate(se, event)) return true;
+  }
+}
+
+bool SdlPlatform::Translate(const SDL_Event& in, Event& out) {
+  out = Event{};
+  if (in.type == wakeEventType_) {
+    out.kind = EventKind::Wake;
+    return true;
+  }
+  switch (in.type) {
+    case SDL_MOUSEMOTION:
+      out.kind = EventKind::MouseMove;
+      out.window = in.motion.windowID;
+      out.pos = {in.motion.x, in.motion.y};
+      out.shift = ShiftFromButtons(in.motion.state) | ShiftFromMods(SDL_GetModState());
+      return true;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+      out.kind = in.type == SDL_MOUSEBUTTONDOWN ? EventKind::MouseDown : EventKind::MouseUp;
+      out.window = in.button.windowID;
+      out.pos = {in.button.x, in.button.y};
+      out.button = ButtonOf(in.button.button);
+      out.shift = ShiftFromButtons(SDL_GetMouseState(nullptr, nullptr)) |
+                  ShiftFromMods(SDL_GetModState());
+      return true;
+    case SDL_MOUSEWHEEL: {
+      out.kind = EventKind::MouseWheel;
+      out.window = in.wheel.windowID;
+      out.wheelDelta = in.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -in.wheel.y : in.wheel.y;
+      SDL_GetMouseState(&out.pos.x, &out.pos.y);
+      out.shift = ShiftFromMods(SDL_GetModState());
+      return out.wheelDelta != 0;
+    }
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+      out.kind = in.type == SDL_KEYDOWN ? EventKind::KeyDown : EventKind::KeyUp;
+      out.window = in.key.windowID;
+      out.key = VirtualKeyOf(in.key.keysym.sym);
+      out.shift = ShiftFromMods(in.key.keysym.mod);
+      return out.key != 0;
+    case SDL_TEXTINPUT:
+      out.kind = EventKind::Text;
+      out.window = in.text.windowID;
+      out.text = in.text.text;
+      return true;
+    case SDL_QUIT:
+      out.kind = EventKind::CloseRequest;
+      return true;
+    case SDL_WINDOWEVENT:
+      out.window = in.window.windowID;
+      switch (in.window.event) {
+        case SDL_WINDOWEVENT_CLOSE: out.kind = EventKind::CloseRequest; return true;
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED: out.kind = EventKind::Expose; return true;
+        case SDL_WINDOWEVENT_LEAVE: out.kind = EventKind::MouseLeave; return true;
+        case SDL_WINDOWEVENT_FOCUS_GAINED: out.kind = EventKind::Activated; return true;
+        default: return false;
+      }
+    default: return false;
+  }
+}
+
+}  // namespace tazu
