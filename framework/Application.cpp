@@ -316,6 +316,7 @@ void TApplication::FormHidden(TForm* form) {
   if (activeForm_ != form) return;
   activeForm_ = nullptr;
   form->DoDeactivate();
+  if (terminated_) return;  // nothing is activated again once the application is ending
   for (auto it = zOrder_.rbegin(); it != zOrder_.rend(); ++it) {
     if ((*it)->Enabled() && (*it)->Visible()) {
       (*it)->BringToFront();

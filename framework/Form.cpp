@@ -156,7 +156,10 @@ int TForm::ShowModal() {
     for (TForm* form : disabled) form->SetEnabled(true);
     modal_ = false;
     Hide();
-    if (previous != nullptr && previous != this && previous->Visible()) previous->BringToFront();
+    // Nothing is activated again once the application is ending.
+    if (!app.Terminated() && previous != nullptr && previous != this && previous->Visible()) {
+      previous->BringToFront();
+    }
   };
 
   modal_ = true;

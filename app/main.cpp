@@ -1,0 +1,22 @@
+// Program entry: the application, its title, the menu screen as the main form, the loop.
+#include <cstdio>
+#include <exception>
+#include <memory>
+
+#include "framework/Application.h"
+#include "platform/sdl/SdlPlatform.h"
+#include "screens/menu/menuunit_v2.h"
+
+int main() {
+  std::unique_ptr<tazu::TApplication> app;
+  try {
+    app = std::make_unique<tazu::TApplication>(std::make_unique<tazu::SdlPlatform>());
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "pelkor-tazu: %s\n", e.what());
+    return 1;
+  }
+  app->Title = "Pelkor Tazu";
+  app->CreateForm<tazu::TForm1>();
+  app->Run();
+  return 0;
+}
