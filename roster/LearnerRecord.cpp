@@ -35,8 +35,8 @@ LearnerRecord LearnerRecord::NewLearner(int16_t id, const LearnerKey& key, int s
 }
 
 int16_t LearnerRecord::Id() const {
-  const auto value = static_cast<uint16_t>(bytes_[kIdOffset] |
-                                           (bytes_[kIdOffset + 1] << kBitsPerByte));
+  const auto value =
+      static_cast<uint16_t>(bytes_[kIdOffset] | (bytes_[kIdOffset + 1] << kBitsPerByte));
   return static_cast<int16_t>(value);
 }
 

@@ -7,6 +7,8 @@
 #include "base/Paths.h"
 
 #ifdef _WIN32
+// Names are ANSI throughout the roster; without UNICODE the block is the ANSI one.
+#undef UNICODE
 #include <windows.h>
 #else
 #include <unistd.h>  // environ
@@ -45,7 +47,7 @@ fs::path UserDataFolder() {
 std::vector<std::string> DefaultRosterEnvironment::EnvironmentBlock() const {
   std::vector<std::string> entries;
 #ifdef _WIN32
-  LPCH block = GetEnvironmentStringsA();
+  LPCH block = GetEnvironmentStrings();
   if (block == nullptr) return entries;
   for (const char* entry = block; *entry != '\0'; entry += entries.back().size() + 1) {
     entries.emplace_back(entry);

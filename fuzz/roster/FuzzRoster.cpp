@@ -11,6 +11,7 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "roster/LearnerRecord.h"
@@ -32,13 +33,25 @@ class FuzzEnvironment : public tazu::RosterEnvironment {
   std::string folder_;
 };
 
+// A folder of this process's own, removed again when the fuzzer exits.
+class ScratchFolder {
+ public:
+  ScratchFolder() : path_(fs::temp_directory_path() / ("fuzz_roster-" + std::to_string(getpid()))) {
+    fs::create_directories(path_);
+  }
+  ~ScratchFolder() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+  }
+  const fs::path& Path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
 const fs::path& Folder() {
-  static const fs::path folder = [] {
-    fs::path p = fs::temp_directory_path() / ("fuzz_roster-" + std::to_string(getpid()));
-    fs::create_directories(p);
-    return p;
-  }();
-  return folder;
+  static const ScratchFolder folder;
+  return folder.Path();
 }
 
 void Check(bool condition) {

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <cstdlib>
 #include <stdexcept>
 
 namespace tazu {
@@ -74,6 +75,7 @@ SdlPlatform::SdlPlatform() {
     throw std::runtime_error(std::string("Cannot start the display: ") + SDL_GetError());
   }
   wakeEventType_ = SDL_RegisterEvents(1);
+  exitAfterFirstFrame_ = std::getenv("TAZU_EXIT_AFTER_FIRST_FRAME") != nullptr;
   SDL_StartTextInput();
 }
 
@@ -149,6 +151,8 @@ void SdlPlatform::Present(WindowHandle window, const Bitmap32& image, const Rect
   SDL_BlitSurface(source, &sr, target, &dr);
   SDL_FreeSurface(source);
   SDL_UpdateWindowSurfaceRects(w, &sr, 1);
+  // For the start-up benchmark: end as soon as the first frame has been shown.
+  if (exitAfterFirstFrame_) std::_Exit(0);
 }
 
 Rect SdlPlatform::ScreenRect() {

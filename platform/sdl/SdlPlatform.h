@@ -51,6 +51,7 @@ class SdlPlatform : public Platform {
   CursorHandle nextCursor_ = 1;
   TimerQueue timers_;
   uint32_t wakeEventType_ = 0;
+  bool exitAfterFirstFrame_ = false;
 };
 
 }  // namespace tazu

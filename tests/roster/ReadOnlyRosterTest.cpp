@@ -62,8 +62,8 @@ class ReadOnlyRosterTest : public ::testing::Test {
       _exit(sent ? 0 : 1);
     }
     close(pipeEnds[1]);
-    const bool received = read(pipeEnds[0], &results, sizeof results) ==
-                          static_cast<ssize_t>(sizeof results);
+    const bool received =
+        read(pipeEnds[0], &results, sizeof results) == static_cast<ssize_t>(sizeof results);
     close(pipeEnds[0]);
     int status = 0;
     waitpid(child, &status, 0);

@@ -42,7 +42,9 @@ ToolRun Report(const std::string& bytes, RosterReportFormat format) {
   return {code, out.str(), err.str()};
 }
 
-size_t Lines(const std::string& text) { return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')); }
+size_t Lines(const std::string& text) {
+  return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+}
 
 TEST(RosterReportTest, ListLineShowsKeysAndUsedSlots) {
   EXPECT_EQ(ListLine(Record(RecordBytes(1, "ANNA", "", "", {{3, 1, {1, 0, 0, 0, 0}}}))),
@@ -56,7 +58,9 @@ TEST(RosterReportTest, ListLineShowsKeysAndUsedSlots) {
 }
 
 TEST(RosterReportTest, TextsAreShownAsUtf8WithEscapes) {
-  EXPECT_EQ(AnsiToUtf8("\xCA\xCB\x80Z"), "\xC3\x8A\xC3\x8B\xE2\x82\xAC" "Z");
+  EXPECT_EQ(AnsiToUtf8("\xCA\xCB\x80Z"),
+            "\xC3\x8A\xC3\x8B\xE2\x82\xAC"
+            "Z");
   EXPECT_EQ(ListLine(Record(RecordBytes(3, "A\"B\\\x01", "", "", {}))),
             "3  \"A\\\"B\\\\\\x01\"  \"\"  \"\"  no slot used");
 }
@@ -99,7 +103,8 @@ TEST(RosterReportTest, IncompleteTailIsWarnedAbout) {
 TEST(RosterReportTest, BadLengthByteStopsTheListing) {
   std::string bad = RecordBytes(2, "BEN", "", "", {});
   bad[38] = 41;
-  const std::string file = RecordBytes(1, "ANNA", "", "", {}) + bad + RecordBytes(3, "CARL", "", "", {});
+  const std::string file =
+      RecordBytes(1, "ANNA", "", "", {}) + bad + RecordBytes(3, "CARL", "", "", {});
   for (auto format : {RosterReportFormat::List, RosterReportFormat::Csv}) {
     const ToolRun run = Report(file, format);
     EXPECT_EQ(run.code, kReportDamaged);
@@ -155,7 +160,8 @@ TEST_F(RosterToolTest, UsageAndMissingFilesAreErrors) {
 TEST_F(RosterToolTest, ProgramPrintsAndExitsLikeTheFunctions) {
   const fs::path roster = dir.Path() / "roster.dat";
   test::WriteBytes(roster, RecordBytes(4, "ANNA", "", "", {{3, 1, {1, 0, 0, 0, 0}}}) + "tail");
-  const std::string command = std::string(TAZU_ROSTER_TOOL) + " list '" + roster.string() + "' 2>/dev/null";
+  const std::string command =
+      std::string(TAZU_ROSTER_TOOL) + " list '" + roster.string() + "' 2>/dev/null";
   FILE* pipe = popen(command.c_str(), "r");
   ASSERT_NE(pipe, nullptr);
   std::string out;

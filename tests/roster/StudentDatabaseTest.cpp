@@ -42,7 +42,9 @@ TEST_F(StudentDatabaseTest, FirstLearnerCreatesExactlyOneRecord) {
   ASSERT_EQ(bytes.size(), 708u);
   EXPECT_EQ(bytes, RecordBytes(1, "ANNA", "", "", {{3, 1, {1, 0, 0, 0, 0}}}));
   // The fields spelled out, as a reader of the file sees them.
-  EXPECT_EQ(bytes.substr(0, 7), std::string("\x01\x00\x04" "ANNA", 7));
+  EXPECT_EQ(bytes.substr(0, 7), std::string("\x01\x00\x04"
+                                            "ANNA",
+                                            7));
   EXPECT_EQ(bytes[38], 0);
   EXPECT_EQ(bytes[79], 0);
   EXPECT_EQ(bytes[84 + 24 * 2 + 4], 1);
@@ -104,12 +106,13 @@ TEST_F(StudentDatabaseTest, CountsAccumulatePerLevelAndSlot) {
   EXPECT_EQ(RecordLearnerUse(env, 26, 5, "ANNA", "K", "ab"), 1);
   EXPECT_EQ(RecordLearnerUse(env, 26, 2, "ANNA", "K", "ab"), 1);
   EXPECT_EQ(RecordLearnerUse(env, 1, 1, "ANNA", "K", "ab"), 1);
-  EXPECT_EQ(Bytes(), RecordBytes(1, "ANNA", "K", "ab",
-                                 {{1, 1, {1, 0, 0, 0, 0}}, {26, 2, {0, 1, 0, 0, 2}}}));
+  EXPECT_EQ(Bytes(),
+            RecordBytes(1, "ANNA", "K", "ab", {{1, 1, {1, 0, 0, 0, 0}}, {26, 2, {0, 1, 0, 0, 2}}}));
 }
 
 TEST_F(StudentDatabaseTest, IncompleteTailIsIgnoredAndOverwrittenByAppend) {
-  const std::string records = RecordBytes(4, "ANNA", "", "", {}) + RecordBytes(9, "BEN", "", "", {});
+  const std::string records =
+      RecordBytes(4, "ANNA", "", "", {}) + RecordBytes(9, "BEN", "", "", {});
   // A tail that starts like a record for CARL with Id 50.
   const std::string tail = RecordBytes(50, "CARL", "", "", {}).substr(0, 300);
   SetBytes(records + tail);
@@ -204,9 +207,11 @@ TEST_P(RosterPreservationTest, OnlyTheCountedFieldsChange) {
     expected[at] = static_cast<char>(level);
     const size_t counter = at + 4 * static_cast<size_t>(level);
     uint32_t value = 0;
-    for (size_t b = 0; b < 4; ++b) value |= uint32_t{static_cast<uint8_t>(file[counter + b])} << (8 * b);
+    for (size_t b = 0; b < 4; ++b)
+      value |= uint32_t{static_cast<uint8_t>(file[counter + b])} << (8 * b);
     ++value;
-    for (size_t b = 0; b < 4; ++b) expected[counter + b] = static_cast<char>((value >> (8 * b)) & 0xFF);
+    for (size_t b = 0; b < 4; ++b)
+      expected[counter + b] = static_cast<char>((value >> (8 * b)) & 0xFF);
   }
   const auto id4 = static_cast<int16_t>(static_cast<uint8_t>(file[708 * 4]) |
                                         (static_cast<uint8_t>(file[708 * 4 + 1]) << 8));
@@ -223,7 +228,8 @@ TEST_P(RosterPreservationTest, OnlyTheCountedFieldsChange) {
   EXPECT_EQ(after.substr(0, 708 * count), expected.substr(0, 708 * count));
   EXPECT_EQ(after.substr(708 * count),
             RecordBytes(result, "ZOE", "", "",
-                        {{slot, static_cast<uint8_t>(level),
+                        {{slot,
+                          static_cast<uint8_t>(level),
                           {level == 1 ? 1u : 0u, level == 2 ? 1u : 0u, level == 3 ? 1u : 0u,
                            level == 4 ? 1u : 0u, level == 5 ? 1u : 0u}}}));
 }

@@ -98,11 +98,10 @@ struct TextField {
   size_t offset;
   size_t capacity;
 };
-constexpr std::array<TextField, 3> kTextFields = {{{"name", kNameOffset, kNameCapacity},
-                                                   {"second key", kSecondKeyOffset,
-                                                    kSecondKeyCapacity},
-                                                   {"short key", kShortKeyOffset,
-                                                    kShortKeyCapacity}}};
+constexpr std::array<TextField, 3> kTextFields = {
+    {{"name", kNameOffset, kNameCapacity},
+     {"second key", kSecondKeyOffset, kSecondKeyCapacity},
+     {"short key", kShortKeyOffset, kShortKeyCapacity}}};
 
 // Describes the first unsound text field of `record`, or "" when all are sound.
 std::string Damage(const LearnerRecord& record) {
@@ -167,8 +166,8 @@ std::string CsvHeader() {
 }
 
 std::string CsvRow(const LearnerRecord& record) {
-  std::string row = std::to_string(record.Id()) + ',' + CsvField(record.Name().value_or("")) +
-                    ',' + CsvField(record.SecondKey().value_or("")) + ',' +
+  std::string row = std::to_string(record.Id()) + ',' + CsvField(record.Name().value_or("")) + ',' +
+                    CsvField(record.SecondKey().value_or("")) + ',' +
                     CsvField(record.ShortKey().value_or(""));
   for (int slot = 1; slot <= kSlotCount; ++slot) {
     row += ',' + std::to_string(record.Last(slot));
@@ -194,8 +193,7 @@ int ReportRoster(std::istream& in, RosterReportFormat format, std::ostream& out,
       }
       if (got == 0) return kReportOk;
       err << kToolName << ": warning: the file's length is not a multiple of " << kRecordSize
-          << " bytes; its last " << got
-          << " bytes are an incomplete record and were not listed\n";
+          << " bytes; its last " << got << " bytes are an incomplete record and were not listed\n";
       return kReportDamaged;
     }
     const LearnerRecord record(bytes);

@@ -32,8 +32,7 @@ std::string CsvRow(const LearnerRecord& record);
 // Reads records from `in` and reports each sound one to `out` until the end or the
 // first damaged record; damage is described on `err`. Returns kReportOk or
 // kReportDamaged.
-int ReportRoster(std::istream& in, RosterReportFormat format, std::ostream& out,
-                 std::ostream& err);
+int ReportRoster(std::istream& in, RosterReportFormat format, std::ostream& out, std::ostream& err);
 
 // The whole tool: `list [FILE]` or `export [FILE]`; without FILE, the roster the
 // launcher would use in `environment`. Returns the exit code.

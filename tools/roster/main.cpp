@@ -8,7 +8,8 @@
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
-  const int code = tazu::RunRosterTool(args, tazu::DefaultRosterEnvironment(), std::cout, std::cerr);
+  const int code =
+      tazu::RunRosterTool(args, tazu::DefaultRosterEnvironment(), std::cout, std::cerr);
   std::cout.flush();
   return code;
 }

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# The launcher starts in a demo install and shows its 800x600 borderless window at 0,0
+# with the menu picture.
+# usage: startup.sh LAUNCHER DEMO_TOOL OUT_DIR
+source "$(dirname "$0")/lib.sh"
+e2e_setup "$1" "$2" "$3"
+e2e_start
+
+geometry=$(xdotool getwindowgeometry "$E2E_WINDOW")
+echo "$geometry"
+grep -q "Position: 0,0" <<<"$geometry" || e2e_fail "window not at 0,0"
+grep -q "Geometry: 800x600" <<<"$geometry" || e2e_fail "window not 800x600"
+[ "$(xdotool getwindowname "$E2E_WINDOW")" = "Pelkor! Tazu v2.1" ] || e2e_fail "wrong caption"
+
+shot=$(e2e_shot startup)
+# The reading subject's panel and the sky of the demo menu picture.
+e2e_expect_color "$shot" 140 540 230 90 70
+e2e_expect_color "$shot" 300 150 150 200 250 40
+e2e_stop
+echo "PASS: startup ($shot)"
