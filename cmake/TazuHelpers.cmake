@@ -20,12 +20,22 @@ function(tazu_library name)
 endfunction()
 
 # tazu_test(name SOURCES... DEPS... [LABELS...]) : one GoogleTest executable under CTest.
+# The label "tsan" also puts it into tazu_tsan_tests, the suite built under ThreadSanitizer.
 function(tazu_test name)
   cmake_parse_arguments(A "" "" "SOURCES;DEPS;LABELS" ${ARGN})
-  add_executable(${name} ${A_SOURCES})
-  target_link_libraries(${name} PRIVATE ${A_DEPS} GTest::gtest GTest::gmock GTest::gtest_main tazu_warnings)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${A_LABELS}" ENVIRONMENT "SDL_VIDEODRIVER=offscreen;SDL_AUDIODRIVER=dummy")
+  add_executable(${name} ${A_SOURCES} ${PROJECT_SOURCE_DIR}/tests/TestMain.cpp)
+  target_link_libraries(${name} PRIVATE ${A_DEPS} GTest::gtest GTest::gmock tazu_warnings)
+  if("tsan" IN_LIST A_LABELS)
+    if(NOT TARGET tazu_tsan_tests)
+      add_custom_target(tazu_tsan_tests)
+    endif()
+    add_dependencies(tazu_tsan_tests ${name})
+  endif()
+  if(A_LABELS)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${A_LABELS}")
+  else()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+  endif()
 endfunction()
 
 # tazu_fuzzer(name SOURCES... DEPS...) : a libFuzzer target.

@@ -296,6 +296,10 @@ void TApplication::ShowHintNow() {
 
 void TApplication::FormCreated(TForm* form) { forms_.push_back(form); }
 
+void TApplication::ControlRemoved(TControl* control) {
+  if (hintControl_ == control) CancelHint();
+}
+
 void TApplication::FormDestroyed(TForm* form) {
   std::erase(forms_, form);
   std::erase(zOrder_, form);

@@ -106,6 +106,8 @@ class TApplication : public TComponent {
 
   // ---- called by forms and timers ----
   void FormCreated(TForm* form);
+  // A control is going: nothing may point at it any more.
+  void ControlRemoved(TControl* control);
   void FormDestroyed(TForm* form);
   void FormShown(TForm* form);
   void FormHidden(TForm* form);

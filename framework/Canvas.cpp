@@ -70,14 +70,16 @@ Span EllipseRow(int64_t l, int64_t t, int64_t r, int64_t b, int64_t y) {
   const double ry = static_cast<double>(b - t) / 2;
   const double top = static_cast<double>(y);
   double nearest = cy;
-  if (top + 1 <= cy) nearest = top + 1;
-  else if (top >= cy) nearest = top;
+  if (top + 1 <= cy)
+    nearest = top + 1;
+  else if (top >= cy)
+    nearest = top;
   const double d = (nearest - cy) / ry;
   const double hw = rx * std::sqrt(std::max(0.0, 1 - d * d));
   Span s{static_cast<int64_t>(std::ceil(cx - hw - 0.5)),
          static_cast<int64_t>(std::floor(cx + hw - 0.5))};
-  if (s.Empty()) s = {static_cast<int64_t>(std::floor(cx - 0.5)),
-                      static_cast<int64_t>(std::ceil(cx - 0.5))};
+  if (s.Empty())
+    s = {static_cast<int64_t>(std::floor(cx - 0.5)), static_cast<int64_t>(std::ceil(cx - 0.5))};
   return s;
 }
 
@@ -187,14 +189,15 @@ void TCanvas::BrushSpan(int64_t ty, int64_t tx0, int64_t tx1) {
   uint32_t* row = target_->Row(static_cast<int>(ty));
   for (int64_t x = x0; x < x1; ++x) {
     const bool set = ((bits >> (kPatternTopBit - (x & kPatternMask))) & 1) != 0;
-    if (set) row[x] = fore;
-    else if (!Brush.patternMask) row[x] = back;
+    if (set)
+      row[x] = fore;
+    else if (!Brush.patternMask)
+      row[x] = back;
   }
 }
 
 void TCanvas::FillSpan(int y, int x0, int x1) {
-  BrushSpan(int64_t{y} + origin_.y, Clamp(int64_t{x0} + origin_.x),
-            Clamp(int64_t{x1} + origin_.x));
+  BrushSpan(int64_t{y} + origin_.y, Clamp(int64_t{x0} + origin_.x), Clamp(int64_t{x1} + origin_.x));
 }
 
 void TCanvas::PenDot(int64_t tx, int64_t ty) {
@@ -233,8 +236,10 @@ void TCanvas::PenLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
   for (int64_t i = first; i <= last; ++i) {
     const int64_t major = start + dir * i;
     const int64_t offset = (2 * i * minor + n) / (2 * n);
-    if (xMajor) PenDot(major, y0 + sy * offset);
-    else PenDot(x0 + sx * offset, major);
+    if (xMajor)
+      PenDot(major, y0 + sy * offset);
+    else
+      PenDot(x0 + sx * offset, major);
   }
 }
 
@@ -281,8 +286,8 @@ void TCanvas::PaintShape(const RowShape& outer, const RowShape& inner) {
     }
     // Interior pixels have all four neighbours inside `inner`.
     const Span mid = inner.Row(y);
-    Span in = Intersect(Intersect(inner.Row(y - 1), inner.Row(y + 1)),
-                        {mid.left + 1, mid.right - 1});
+    Span in =
+        Intersect(Intersect(inner.Row(y - 1), inner.Row(y + 1)), {mid.left + 1, mid.right - 1});
     if (in.Empty()) {
       SolidSpan(y, s.left, s.right + 1, penPixel);
       continue;
@@ -323,8 +328,7 @@ void TCanvas::Rectangle(const Rect& r) {
 void TCanvas::RoundRect(const Rect& r, int ellipseWidth, int ellipseHeight) {
   const Rect t = ToTarget(r);
   const int64_t cw = std::min<int64_t>(std::abs(int64_t{ellipseWidth}), int64_t{t.right} - t.left);
-  const int64_t ch =
-      std::min<int64_t>(std::abs(int64_t{ellipseHeight}), int64_t{t.bottom} - t.top);
+  const int64_t ch = std::min<int64_t>(std::abs(int64_t{ellipseHeight}), int64_t{t.bottom} - t.top);
   const RowShape::Kind kind = cw > 0 && ch > 0 ? RowShape::Kind::RoundRect : RowShape::Kind::Rect;
   RowShape shape{kind, t.left, t.top, t.right, t.bottom, cw, ch};
   PaintShape(shape, shape.Inset(PenWidth(Pen) - 1));
@@ -359,7 +363,8 @@ void TCanvas::Polygon(std::span<const Point> points) {
         const auto& a = p[i];
         const auto& b = p[(i + 1) % p.size()];
         if ((a.second <= y && y < b.second) || (b.second <= y && y < a.second)) {
-          const double f = static_cast<double>(y - a.second) / static_cast<double>(b.second - a.second);
+          const double f =
+              static_cast<double>(y - a.second) / static_cast<double>(b.second - a.second);
           crossings.push_back(static_cast<double>(a.first) +
                               f * static_cast<double>(b.first - a.first));
         }
@@ -380,8 +385,20 @@ void TCanvas::Polygon(std::span<const Point> points) {
 
 // ---- pictures --------------------------------------------------------------
 
+namespace {
+
+// Target rectangle of a picture drawn at drawing position (x, y), without overflow.
+Rect PictureBox(Point origin, int x, int y, const Bitmap32& source) {
+  const int64_t left = Clamp(int64_t{x} + origin.x), top = Clamp(int64_t{y} + origin.y);
+  return {static_cast<int>(left), static_cast<int>(top),
+          static_cast<int>(Clamp(left + source.Width())),
+          static_cast<int>(Clamp(top + source.Height()))};
+}
+
+}  // namespace
+
 void TCanvas::Draw(int x, int y, const Bitmap32& source) {
-  const Rect dest = ToTarget(Rect::FromSize(x, y, source.Width(), source.Height()));
+  const Rect dest = PictureBox(origin_, x, y, source);
   const Rect vis = dest.Intersect(EffectiveClip());
   for (int ty = vis.top; ty < vis.bottom; ++ty) {
     const uint32_t* src = source.Row(ty - dest.top) + (vis.left - dest.left);
@@ -391,7 +408,7 @@ void TCanvas::Draw(int x, int y, const Bitmap32& source) {
 }
 
 void TCanvas::DrawTransparent(int x, int y, const Bitmap32& source, uint32_t transparentPixel) {
-  const Rect dest = ToTarget(Rect::FromSize(x, y, source.Width(), source.Height()));
+  const Rect dest = PictureBox(origin_, x, y, source);
   const Rect vis = dest.Intersect(EffectiveClip());
   const uint32_t key = transparentPixel & kRgbMask;
   for (int ty = vis.top; ty < vis.bottom; ++ty) {
@@ -466,7 +483,8 @@ int MeasureRun(const TFont& font, int tabWidth, std::string_view s) {
   size_t start = 0;
   for (;;) {
     const size_t tab = s.find('\t', start);
-    pos += engine.LineWidth(font, s.substr(start, tab == std::string_view::npos ? tab : tab - start));
+    pos +=
+        engine.LineWidth(font, s.substr(start, tab == std::string_view::npos ? tab : tab - start));
     if (tab == std::string_view::npos) break;
     pos = (pos / tabWidth + 1) * tabWidth;
     start = tab + 1;
@@ -512,8 +530,10 @@ struct TCanvas::TextLayout {
     for (;;) {
       size_t end = start;
       while (end < text.size() && !IsBreak(text[end])) ++end;
-      if (flags & DT_WORDBREAK) Wrap(start, end, limit);
-      else AddLine(start, end);
+      if (flags & DT_WORDBREAK)
+        Wrap(start, end, limit);
+      else
+        AddLine(start, end);
       if (end == text.size()) break;
       // "\r\n" counts as one break.
       start = end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
@@ -583,7 +603,6 @@ void TCanvas::TextOut(int x, int y, std::string_view text) {
                                  static_cast<int>(SaturatingInt(int64_t{y} + size.y))});
   for (int64_t ty = box.top; ty < box.bottom; ++ty) BrushSpan(ty, box.left, box.right);
   FontEngine::Instance().DrawLine(*target_, EffectiveClip(), box.left, box.top, Font, text);
-  penPos_ = {x, y};
 }
 
 int TCanvas::DrawText(std::string_view text, Rect& r, unsigned flags) {
@@ -598,10 +617,11 @@ int TCanvas::DrawText(std::string_view text, Rect& r, unsigned flags) {
   }
   int64_t top = r.top;
   const bool single = (flags & DT_SINGLELINE) != 0;
-  if (single && (flags & DT_VCENTER)) top = r.top + (int64_t{r.bottom} - r.top - lineHeight) / 2;
-  else if (single && (flags & DT_BOTTOM)) top = int64_t{r.bottom} - lineHeight;
-  const Rect clip =
-      (flags & DT_NOCLIP) ? EffectiveClip() : EffectiveClip().Intersect(ToTarget(r));
+  if (single && (flags & DT_VCENTER))
+    top = r.top + (int64_t{r.bottom} - r.top - lineHeight) / 2;
+  else if (single && (flags & DT_BOTTOM))
+    top = int64_t{r.bottom} - lineHeight;
+  const Rect clip = (flags & DT_NOCLIP) ? EffectiveClip() : EffectiveClip().Intersect(ToTarget(r));
   const Rect box{r.left, static_cast<int>(Clamp(top)), r.right, r.bottom};
   PaintText(layout, box, flags, clip);
   if (single && (flags & (DT_VCENTER | DT_BOTTOM)))
@@ -620,13 +640,16 @@ void TCanvas::PaintText(const TextLayout& layout, const Rect& box, unsigned flag
   for (size_t n = 0; n < layout.lines.size(); ++n) {
     const TextLayout::Line& line = layout.lines[n];
     int64_t x = box.left;
-    if (flags & DT_CENTER) x = box.left + (int64_t{box.right} - box.left - line.width) / 2;
-    else if (flags & DT_RIGHT) x = int64_t{box.right} - line.width;
+    if (flags & DT_CENTER)
+      x = box.left + (int64_t{box.right} - box.left - line.width) / 2;
+    else if (flags & DT_RIGHT)
+      x = int64_t{box.right} - line.width;
     const int64_t tx = Clamp(x + origin_.x);
     const int64_t ty = Clamp(box.top + static_cast<int64_t>(n) * lineHeight + origin_.y);
     if (ty >= clip.bottom) break;
     for (int64_t y = ty; y < ty + lineHeight; ++y) BrushSpan(y, tx, tx + line.width);
-    const std::string_view text = std::string_view(layout.text).substr(line.begin, line.end - line.begin);
+    const std::string_view text =
+        std::string_view(layout.text).substr(line.begin, line.end - line.begin);
     size_t start = 0;
     for (;;) {
       const size_t tab = layout.tabWidth > 0 ? text.find('\t', start) : std::string_view::npos;

@@ -11,8 +11,10 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <map>
 #include <tuple>
+#include <utility>
 
 #include "base/Text.h"
 
@@ -92,13 +94,16 @@ std::u16string ToTtfText(std::string_view text) {
   return wide;
 }
 
-const Uint16* TtfChars(const std::u16string& s) { return reinterpret_cast<const Uint16*>(s.c_str()); }
+const Uint16* TtfChars(const std::u16string& s) {
+  return reinterpret_cast<const Uint16*>(s.c_str());
+}
 
 uint32_t BlendCoverage(uint32_t color, uint32_t coverage, uint32_t dst) {
   auto mix = [&](uint32_t s, uint32_t d) {
     return (s * coverage + d * (kChannelMax - coverage) + kChannelMax / 2) / kChannelMax;
   };
-  const uint32_t alpha = coverage + (PixelA(dst) * (kChannelMax - coverage) + kChannelMax / 2) / kChannelMax;
+  const uint32_t alpha =
+      coverage + (PixelA(dst) * (kChannelMax - coverage) + kChannelMax / 2) / kChannelMax;
   return MakePixel(static_cast<uint8_t>(mix(PixelR(color), PixelR(dst))),
                    static_cast<uint8_t>(mix(PixelG(color), PixelG(dst))),
                    static_cast<uint8_t>(mix(PixelB(color), PixelB(dst))),
@@ -112,6 +117,8 @@ struct FontEngine::Impl {
   bool ttfReady = false;
   // Keyed by lower-case name, bold, italic.
   std::map<std::tuple<std::string, bool, bool>, Face> faces;
+  // Keyed by bold, italic.
+  std::map<std::pair<bool, bool>, Face> fallbacks;
   // Keyed by file, pixel height, SDL_ttf style; a null entry remembers a failure.
   std::map<std::tuple<std::string, int, int>, TtfFontPtr> fonts;
 
@@ -138,10 +145,15 @@ struct FontEngine::Impl {
     return faces.emplace(key, face).first->second;
   }
 
-  Face Fallback(const TFont& font) {
-    if (!fontconfigReady) return {};
-    return MatchFace(kFallbackFamily, font.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR, font.italic,
-                     font.bold);
+  const Face& Fallback(const TFont& font) {
+    const auto key = std::make_pair(font.bold, font.italic);
+    auto it = fallbacks.find(key);
+    if (it != fallbacks.end()) return it->second;
+    Face face;
+    if (fontconfigReady)
+      face = MatchFace(kFallbackFamily, font.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR, font.italic,
+                       font.bold);
+    return fallbacks.emplace(key, face).first->second;
   }
 
   TTF_Font* OpenFace(const Face& face, const TFont& font) {
@@ -205,14 +217,18 @@ void FontEngine::DrawLine(Bitmap32& target, const Rect& clip, int x, int y, cons
     rendered.reset(SDL_ConvertSurfaceFormat(rendered.get(), SDL_PIXELFORMAT_ARGB8888, 0));
     if (!rendered) return;
   }
+  if (int64_t{x} + rendered->w > std::numeric_limits<int>::max() ||
+      int64_t{y} + rendered->h > std::numeric_limits<int>::max())
+    return;  // wholly outside any bitmap
   const Rect box = Rect::FromSize(x, y, rendered->w, rendered->h);
   const Rect vis = box.Intersect(clip).Intersect(target.Bounds());
   if (vis.IsEmpty()) return;
   if (SDL_MUSTLOCK(rendered.get()) && SDL_LockSurface(rendered.get()) != 0) return;
   const uint32_t color = ColorToPixel(font.color);
   for (int ty = vis.top; ty < vis.bottom; ++ty) {
-    const auto* src = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(rendered->pixels) +
-                                                        static_cast<size_t>(ty - box.top) * rendered->pitch);
+    const auto* src =
+        reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(rendered->pixels) +
+                                          static_cast<size_t>(ty - box.top) * rendered->pitch);
     uint32_t* dst = target.Row(ty);
     for (int tx = vis.left; tx < vis.right; ++tx) {
       const uint32_t coverage = PixelA(src[tx - box.left]);

@@ -37,7 +37,6 @@ TForm::TForm(TComponent* owner)
 }
 
 TForm::~TForm() {
-  destroying_ = true;
   DestroyComponents();
   TApplication* app = Application();
   app->FormDestroyed(this);
@@ -255,7 +254,7 @@ void TForm::RemoveControl(TControl* control) {
   if (hovered_ == control) hovered_ = nullptr;
   if (capture_ == control) capture_ = nullptr;
   if (activeControl_ == control) activeControl_ = nullptr;
-  if (!destroying_) Application()->HintMouseMove(nullptr);
+  Application()->ControlRemoved(control);
 }
 
 void TForm::ControlHidden(TControl* control) {

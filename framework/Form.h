@@ -150,7 +150,6 @@ class TForm : public TComponent {
   bool enabled_ = true;
   bool modal_ = false;
   bool created_ = false;
-  bool destroying_ = false;
   int modalResult_ = mrNone;
   TWindowState windowState_ = TWindowState::wsNormal;
   std::vector<TControl*> controls_;

@@ -32,9 +32,9 @@ namespace {
 static_assert(std::endian::native == std::endian::little,
               "Bitmap32 rows are read as B, G, R, A bytes");
 
-constexpr int kMaxImageSide = 16384;                        // pixels in either direction
-constexpr int64_t kMaxImagePixels = int64_t{64} << 20;      // 64 Mpixels
-constexpr int kMaxProgressiveScans = 1000;                  // real files use about ten
+constexpr int kMaxImageSide = 16384;                    // pixels in either direction
+constexpr int64_t kMaxImagePixels = int64_t{64} << 20;  // 64 Mpixels
+constexpr int kMaxProgressiveScans = 1000;              // real files use about ten
 constexpr int kBytesPerPixel = 4;
 constexpr int kMinJpegQuality = 1;
 constexpr int kMaxJpegQuality = 100;
@@ -294,8 +294,7 @@ bool RunPngDecode(CodecJob& job) {
     png_error(png, kOutOfMemory);
   for (int pass = 0; pass < passes; ++pass) {
     for (png_uint_32 y = 0; y < height; ++y)
-      png_read_row(png, reinterpret_cast<png_bytep>(job.image->Row(static_cast<int>(y))),
-                   nullptr);
+      png_read_row(png, reinterpret_cast<png_bytep>(job.image->Row(static_cast<int>(y))), nullptr);
   }
   png_read_end(png, nullptr);
   png_destroy_read_struct(&png, &info, nullptr);

@@ -68,6 +68,9 @@ SDL_Surface* WrapBitmap(const Bitmap32& image) {
 
 SdlPlatform::SdlPlatform() {
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  // Window pixels go through SDL's software framebuffer; drivers without one of their
+  // own would otherwise load a GL stack just to show a bitmap.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
   // The program decides itself what a termination request means.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");

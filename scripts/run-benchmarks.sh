@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Runs every benchmark of a Release build (default build/) and prints its figures.
+# Targets are reported, not enforced: timing on a shared machine varies.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+bin=${1:-build/bin}
+status=0
+for bench in "$bin"/bench_*; do
+  name=$(basename "$bench")
+  case "$name" in
+    bench_minimal_sdl) continue ;;  # the reference program of the start-up benchmark
+  esac
+  echo "== $name"
+  "$bench" --benchmark_min_time=0.2 || status=1
+done
+if [ -x "$bin/bench_minimal_sdl" ]; then
+  echo "== start-up and idle"
+  bash bench/startup/startup_bench.sh "$bin/pelkor-tazu" "$bin/bench_minimal_sdl" \
+    "$bin/tazu-demo-install" || status=1
+fi
+exit $status

@@ -1,0 +1,30 @@
+// The main of every GoogleTest program: tests run headless and, under LeakSanitizer,
+// ignore the caches that system libraries keep for the life of the process.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define TAZU_LEAK_CHECKS 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TAZU_LEAK_CHECKS 1
+#endif
+#endif
+
+#ifdef TAZU_LEAK_CHECKS
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libfontconfig.so\n"
+         "leak:libSDL2-2.0.so\n"
+         "leak:libX11.so\n"
+         "leak:libxcb.so\n"
+         "leak:libdbus-1.so\n";
+}
+#endif
+
+int main(int argc, char** argv) {
+  setenv("SDL_VIDEODRIVER", "offscreen", 0);
+  setenv("SDL_AUDIODRIVER", "dummy", 0);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
