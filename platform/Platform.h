@@ -103,6 +103,40 @@ struct MessageBoxRequest {
   MessageBoxButtons buttons = MessageBoxButtons::Ok;
 };
 
+// What the display shows now, as read through a window's device context.
+struct DisplayCaps {
+  int refresh = 0;  // hertz
+  int width = 0;
+  int height = 0;
+  int bitsPerPixel = 0;
+  friend bool operator==(const DisplayCaps&, const DisplayCaps&) = default;
+};
+
+// One display mode as the system describes it, kept whole so that it can be applied
+// again exactly (`native` identifies the mode to the backend).
+struct DisplayMode {
+  uint32_t bitsPerPel = 0;
+  uint32_t pelsWidth = 0;
+  uint32_t pelsHeight = 0;
+  uint32_t displayFrequency = 0;
+  uint16_t orientation = 0;  // 0: not rotated
+  uint64_t native = 0;
+  friend bool operator==(const DisplayMode&, const DisplayMode&) = default;
+};
+
+// Results of a mode change (the classic codes).
+enum DisplayChangeResult : int {
+  DISP_CHANGE_SUCCESSFUL = 0,
+  DISP_CHANGE_RESTART = 1,
+  DISP_CHANGE_FAILED = -1,
+  DISP_CHANGE_BADMODE = -2,
+};
+
+// The message that announces a display change to every top-level window.
+constexpr uint32_t WM_DISPLAYCHANGE = 0x007E;
+
+using TaskBarHandle = uint64_t;  // 0: no task bar
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -136,6 +170,26 @@ class Platform {
   // ---- window timers: repeating Timer events, coalesced like window messages ----
   virtual TimerHandle StartTimer(uint32_t intervalMs) = 0;
   virtual void StopTimer(TimerHandle timer) = 0;
+
+  // ---- display modes ----
+  virtual DisplayCaps GetDisplayCaps(WindowHandle window) = 0;
+  // The mode in use, or nothing when the system cannot say.
+  virtual std::optional<DisplayMode> CurrentDisplayMode() = 0;
+  // Mode number `index` (from 0) of the list, or nothing past its end.
+  virtual std::optional<DisplayMode> EnumDisplayMode(int index) = 0;
+  // Makes `mode` current; with `persist` it also becomes the user's stored setting.
+  virtual int ChangeDisplayMode(const DisplayMode& mode, bool persist) = 0;
+  // Tells every top-level window that the display changed.
+  virtual void BroadcastDisplayChange(uintptr_t wParam, intptr_t lParam) = 0;
+
+  // ---- task bar ----
+  virtual TaskBarHandle FindTaskBar() = 0;
+  virtual void ShowTaskBar(TaskBarHandle taskBar, bool show) = 0;
+
+  // ---- mouse ----
+  // Exchanges (true) or restores (false) the primary and secondary buttons for the
+  // whole system, for this session only.
+  virtual void SetMouseButtonsSwapped(bool swapped) = 0;
 
   // ---- message boxes ----
   // A box of the system's own, or nothing when the platform has none (the framework
