@@ -45,8 +45,8 @@ std::vector<uint8_t> HuffmanDepths(const std::vector<uint32_t>& frequencies) {
 
 std::vector<uint8_t> BuildCodeLengths(const std::vector<uint32_t>& frequencies, int maxLength) {
   if (maxLength < 1 || maxLength > kMaxSupportedLength) throw Exception("Bad code length limit");
-  const auto used = std::count_if(frequencies.begin(), frequencies.end(),
-                                  [](uint32_t f) { return f > 0; });
+  const auto used =
+      std::count_if(frequencies.begin(), frequencies.end(), [](uint32_t f) { return f > 0; });
   if (used < 2 || static_cast<uint64_t>(used) > (uint64_t{1} << maxLength)) {
     throw Exception("Code needs between two and 2^maxLength symbols");
   }

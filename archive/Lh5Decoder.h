@@ -29,7 +29,8 @@ class TLh5BitReader {
   }
   // Takes `count` (0..16) bits as an unsigned number.
   uint32_t Read(int count) {
-    const uint32_t value = count == 0 ? 0 : static_cast<uint32_t>(bits_ >> (kAccumulatorBits - count));
+    const uint32_t value =
+        count == 0 ? 0 : static_cast<uint32_t>(bits_ >> (kAccumulatorBits - count));
     Skip(count);
     return value;
   }

@@ -20,6 +20,7 @@ struct TLh5EncodeOptions {
 };
 
 // The raw lh5 bit stream for `data`, without the expanded-size field.
-std::vector<uint8_t> EncodeLh5(std::span<const uint8_t> data, const TLh5EncodeOptions& options = {});
+std::vector<uint8_t> EncodeLh5(std::span<const uint8_t> data,
+                               const TLh5EncodeOptions& options = {});
 
 }  // namespace tazu

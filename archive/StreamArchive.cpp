@@ -155,8 +155,9 @@ std::vector<TStreamArchive::TEntry> TStreamArchive::SortAndMerge(std::vector<TEn
 
 std::vector<TStreamArchive::TEntry>::const_iterator TStreamArchive::Find(
     const std::string& name) const {
-  auto it = std::lower_bound(table_.begin(), table_.end(), name,
-                             [](const TEntry& e, const std::string& n) { return NameLess(e.name, n); });
+  auto it =
+      std::lower_bound(table_.begin(), table_.end(), name,
+                       [](const TEntry& e, const std::string& n) { return NameLess(e.name, n); });
   if (it != table_.end() && CompareText(it->name, name) == 0) return it;
   return table_.end();
 }
