@@ -1,5 +1,7 @@
-// Program entry: the application, its title, the menu screen as the main form, the loop.
+// Program entry: the application, its title, the menu screen as the main form, the
+// message loop until the main form closes.
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <memory>
 
@@ -16,7 +18,12 @@ int main() {
     return 1;
   }
   app->Title = "Pelkor Tazu";
-  app->CreateForm<tazu::TForm1>();
+  auto* menu = app->CreateForm<tazu::TForm1>();
+  // For developers running the menu without the intro screen; nothing on the screen
+  // leads here.
+  if (const char* language = std::getenv("TAZU_DEV_SIGN_IN"); language != nullptr) {
+    menu->DevelopmentSignIn(language);
+  }
   app->Run();
   return 0;
 }

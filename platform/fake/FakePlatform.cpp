@@ -188,6 +188,56 @@ std::optional<ModalResult> FakePlatform::ShowNativeMessageBox(const MessageBoxRe
   }
 }
 
+// ---- display, task bar, mouse ----
+
+DisplayCaps FakePlatform::GetDisplayCaps(WindowHandle) {
+  calls.push_back("GetDisplayCaps");
+  return display;
+}
+
+std::optional<DisplayMode> FakePlatform::CurrentDisplayMode() {
+  calls.push_back("CurrentDisplayMode");
+  return currentMode;
+}
+
+std::optional<DisplayMode> FakePlatform::EnumDisplayMode(int index) {
+  if (index < 0 || static_cast<size_t>(index) >= modes.size()) return std::nullopt;
+  return modes[static_cast<size_t>(index)];
+}
+
+int FakePlatform::ChangeDisplayMode(const DisplayMode& mode, bool persist) {
+  calls.push_back("ChangeDisplayMode " + std::to_string(mode.pelsWidth) + "x" +
+                  std::to_string(mode.pelsHeight) + "x" + std::to_string(mode.bitsPerPel) + "@" +
+                  std::to_string(mode.displayFrequency) + (persist ? " persist" : ""));
+  modeChanges.push_back({mode, persist});
+  if (changeResult == DISP_CHANGE_SUCCESSFUL) {
+    display = {static_cast<int>(mode.displayFrequency), static_cast<int>(mode.pelsWidth),
+               static_cast<int>(mode.pelsHeight), static_cast<int>(mode.bitsPerPel)};
+    currentMode = mode;
+  }
+  return changeResult;
+}
+
+void FakePlatform::BroadcastDisplayChange(uintptr_t wParam, intptr_t lParam) {
+  calls.push_back("BroadcastDisplayChange " + std::to_string(wParam) + " " + std::to_string(lParam));
+  displayBroadcasts.emplace_back(wParam, lParam);
+}
+
+TaskBarHandle FakePlatform::FindTaskBar() {
+  calls.push_back("FindTaskBar");
+  return taskBar;
+}
+
+void FakePlatform::ShowTaskBar(TaskBarHandle bar, bool show) {
+  calls.push_back(std::string(show ? "ShowTaskBar " : "HideTaskBar ") + std::to_string(bar));
+  if (bar != 0 && bar == taskBar) taskBarVisible = show;
+}
+
+void FakePlatform::SetMouseButtonsSwapped(bool swapped) {
+  calls.push_back(std::string("SetMouseButtonsSwapped ") + (swapped ? "true" : "false"));
+  mouseSwapped = swapped;
+}
+
 // ---- input helpers ----
 
 void FakePlatform::MoveMouse(WindowHandle window, int x, int y) {

@@ -49,6 +49,14 @@ class FakePlatform : public Platform {
   TimerHandle StartTimer(uint32_t intervalMs) override;
   void StopTimer(TimerHandle timer) override;
   std::optional<ModalResult> ShowNativeMessageBox(const MessageBoxRequest& request) override;
+  DisplayCaps GetDisplayCaps(WindowHandle window) override;
+  std::optional<DisplayMode> CurrentDisplayMode() override;
+  std::optional<DisplayMode> EnumDisplayMode(int index) override;
+  int ChangeDisplayMode(const DisplayMode& mode, bool persist) override;
+  void BroadcastDisplayChange(uintptr_t wParam, intptr_t lParam) override;
+  TaskBarHandle FindTaskBar() override;
+  void ShowTaskBar(TaskBarHandle taskBar, bool show) override;
+  void SetMouseButtonsSwapped(bool swapped) override;
 
   // ---- script: input. PushEvent may be called from any thread; the helpers below
   // also update cursorPos and belong to the UI thread. ----
@@ -81,6 +89,23 @@ class FakePlatform : public Platform {
   std::deque<ModalResult> answers;
   std::function<ModalResult(const MessageBoxRequest&)> onMessageBox;
   std::vector<MessageBoxRequest> shownBoxes;
+
+  // ---- script: display, task bar, mouse ----
+  // What the display shows; a successful mode change updates it from the mode.
+  DisplayCaps display{60, 800, 600, 32};
+  std::optional<DisplayMode> currentMode;  // nothing: the system cannot say
+  std::vector<DisplayMode> modes;
+  int changeResult = DISP_CHANGE_SUCCESSFUL;
+  TaskBarHandle taskBar = 0;  // 0: there is none
+  bool taskBarVisible = true;
+  bool mouseSwapped = false;
+
+  struct ModeChange {
+    DisplayMode mode;
+    bool persist;
+  };
+  std::vector<ModeChange> modeChanges;
+  std::vector<std::pair<uintptr_t, intptr_t>> displayBroadcasts;
 
   // ---- records ----
   Rect screen{0, 0, 800, 600};

@@ -1,28 +1,69 @@
-// The menu screen, the application's main form.
+// The menu screen, the application's main form. Its creation brings the program up
+// (task bar, display mode, install folders, activity table) and its destruction puts
+// the machine back as it was.
 #pragma once
 
+#include <array>
 #include <string>
+#include <vector>
 
 #include "framework/Form.h"
 #include "framework/Image.h"
+#include "framework/Timer.h"
+#include "platform/Platform.h"
 
 namespace tazu {
+
+constexpr int kActivityCount = 15;
 
 class TForm1 : public TForm {
  public:
   explicit TForm1(TComponent* owner);
 
-  // Folders, each ending in a back-slash (file names are formed by appending).
+  // ---- install layout: folders end in a back-slash; names are formed by appending ----
   std::string InstallFolder;
   std::string MenuFolder;
   std::string MusicFolder;
   std::string SoundFolder;
   std::string Language = "A";
+  // Relative program paths, indexed 1 to 15 (index 0 unused; entry 4 stays empty).
+  std::array<std::string, kActivityCount + 1> ActivityTable;
 
+  // ---- controls and components ----
   TImage* frame = nullptr;
+  TTimer* closetimer = nullptr;
+
+  // ---- handlers ----
+  void FormCreate(TObject* sender);
+  void FormClose(TObject* sender, TCloseAction& action);
+  void FormDestroy(TObject* sender);
+  void closetimerTimer(TObject* sender);
+
+  // ---- shell state (read by tests) ----
+  TaskBarHandle TrayWindow = 0;
+  bool ActivatedOnce = false;
+  DisplayCaps DisplayAtStart;
+  std::vector<DisplayMode> ModeList;
+  int StartupModeIndex = 0;
+
+  // Subject shown by the background: 255 before the first sign-in, then 0 to 5.
+  int CurrentSubject = 255;
+  // Loads the background for subject n (0: none open) when its picture exists.
+  void ShowMenuPicture(int n);
+  // Development only (never reachable from the screen): the signed-in state without
+  // the intro, for running the menu on its own.
+  void DevelopmentSignIn(const std::string& language);
+
+  bool SetDisplayMode(int width, int height, int depth);
+  void RestoreDisplayMode();
+  int ApplyDisplayMode(const DisplayMode& mode);
+  bool DisplayChangeAllowed();
+  void SetMouseButtonsSwapped(bool swapped);
 
  private:
-  void FormCreate(TObject* sender);
+  void FillFolders();
+  void FillActivityTable();
+  Platform& OS();
 };
 
 }  // namespace tazu

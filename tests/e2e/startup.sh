@@ -4,7 +4,7 @@
 # usage: startup.sh LAUNCHER DEMO_TOOL OUT_DIR
 source "$(dirname "$0")/lib.sh"
 e2e_setup "$1" "$2" "$3"
-e2e_start
+TAZU_DEV_SIGN_IN=A e2e_start
 
 geometry=$(xdotool getwindowgeometry "$E2E_WINDOW")
 echo "$geometry"

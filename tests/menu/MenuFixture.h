@@ -1,0 +1,60 @@
+// The menu screen on the fake platform, started in a temporary install folder.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "framework/Application.h"
+#include "platform/fake/FakePlatform.h"
+#include "screens/menu/menuunit_v2.h"
+#include "tests/base/TempDir.h"
+
+namespace tazu::test {
+
+inline DisplayMode Mode(uint32_t w, uint32_t h, uint32_t bpp, uint32_t hz, uint64_t id = 0) {
+  DisplayMode m;
+  m.pelsWidth = w;
+  m.pelsHeight = h;
+  m.bitsPerPel = bpp;
+  m.displayFrequency = hz;
+  m.native = id;
+  return m;
+}
+
+class MenuTest : public ::testing::Test {
+ protected:
+  MenuTest() : previousDir_(std::filesystem::current_path()) {
+    auto platform = std::make_unique<FakePlatform>();
+    fake = platform.get();
+    app = std::make_unique<TApplication>(std::move(platform));
+    app->Title = "Pelkor Tazu";
+    std::filesystem::current_path(install.Path());
+  }
+  ~MenuTest() override {
+    app.reset();
+    std::filesystem::current_path(previousDir_);
+  }
+
+  // The screen the way the program entry makes it.
+  TForm1* CreateMenu() {
+    menu = app->CreateForm<TForm1>();
+    return menu;
+  }
+  // Destroys the application (and so the menu screen) as the end of the program does.
+  void EndProgram() {
+    app.reset();
+    menu = nullptr;
+  }
+
+  TempDir install;
+  FakePlatform* fake = nullptr;
+  std::unique_ptr<TApplication> app;
+  TForm1* menu = nullptr;
+
+ private:
+  std::filesystem::path previousDir_;
+};
+
+}  // namespace tazu::test

@@ -1,0 +1,218 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "base/Paths.h"
+#include "tests/menu/MenuFixture.h"
+
+namespace tazu {
+namespace {
+
+using test::Mode;
+using test::MenuTest;
+
+constexpr const char* kResolution =
+    "This program requires a screen resolution of at least 800x600 @ 16bit colour. Please "
+    "update your display drivers.";
+constexpr const char* kDepth =
+    "This program requires a colordepth of at least 16-bit to view the graphics in this "
+    "application. Update your display driver or graphics adaptor.";
+
+class StartupTest : public MenuTest {
+ protected:
+  void At(int w, int h, int bpp, int hz) {
+    fake->display = {hz, w, h, bpp};
+    fake->currentMode = Mode(w, h, bpp, hz, 99);
+  }
+  int ModeChanges() const { return static_cast<int>(fake->modeChanges.size()); }
+};
+
+TEST_F(StartupTest, AlreadyAt800x600NothingIsSwitchedOrRestored) {
+  for (int bpp : {32, 16}) {
+    At(800, 600, bpp, 60);
+    fake->modes = {Mode(1024, 768, 32, 60)};
+    CreateMenu();
+    EXPECT_TRUE(fake->shownBoxes.empty());
+    EndProgram();
+    EXPECT_EQ(ModeChanges(), 0);
+    app = std::make_unique<TApplication>(std::make_unique<FakePlatform>());
+    fake = static_cast<FakePlatform*>(&app->GetPlatform());
+  }
+}
+
+TEST_F(StartupTest, At8BitsTheColourDepthWarningShowsOnceAndTheProgramRuns) {
+  At(800, 600, 8, 60);
+  CreateMenu();
+  ASSERT_EQ(fake->shownBoxes.size(), 1u);
+  EXPECT_EQ(fake->shownBoxes[0].text, kDepth);
+  EXPECT_EQ(fake->shownBoxes[0].caption, "Warning");
+  EXPECT_EQ(fake->shownBoxes[0].kind, MessageBoxKind::Warning);
+  EXPECT_FALSE(menu->closetimer->Enabled());
+  EXPECT_FALSE(menu->InstallFolder.empty());
+  EndProgram();
+  EXPECT_EQ(ModeChanges(), 0);
+}
+
+TEST_F(StartupTest, From1024x768TheMatching800x600ModeIsAppliedAndRestoredAtExit) {
+  At(1024, 768, 32, 60);
+  fake->taskBar = 7;
+  fake->modes = {Mode(640, 480, 32, 60, 1), Mode(800, 600, 32, 75, 2), Mode(800, 600, 32, 60, 3),
+                 Mode(800, 600, 16, 60, 4), Mode(800, 600, 32, 60, 5), Mode(1024, 768, 32, 60, 6)};
+  CreateMenu();
+  ASSERT_EQ(ModeChanges(), 1);
+  EXPECT_EQ(fake->modeChanges[0].mode.native, 5u);  // the last match wins
+  EXPECT_TRUE(fake->modeChanges[0].persist);
+  EXPECT_EQ(fake->displayBroadcasts,
+            (std::vector<std::pair<uintptr_t, intptr_t>>{{42, 0}}));
+  EXPECT_FALSE(fake->taskBarVisible);
+  EXPECT_TRUE(fake->shownBoxes.empty());
+  ASSERT_EQ(menu->ModeList.size(), 7u);  // the list and the current mode appended
+  EXPECT_EQ(menu->StartupModeIndex, 7);
+
+  fake->SetMouseButtonsSwapped(true);  // as a left-handed sign-in would
+  EndProgram();
+  ASSERT_EQ(ModeChanges(), 2);
+  EXPECT_EQ(fake->modeChanges[1].mode.native, 99u);  // the start-up mode, whole
+  EXPECT_EQ(fake->display.width, 1024);
+  EXPECT_TRUE(fake->taskBarVisible);
+  EXPECT_FALSE(fake->mouseSwapped);
+}
+
+TEST_F(StartupTest, OnlyA16BitModeAtTheSameRefreshIsUsed) {
+  At(1024, 768, 32, 60);
+  fake->modes = {Mode(800, 600, 32, 75, 1), Mode(800, 600, 16, 60, 2)};
+  CreateMenu();
+  ASSERT_EQ(ModeChanges(), 1);
+  EXPECT_EQ(fake->modeChanges[0].mode.native, 2u);
+  EXPECT_EQ(fake->display.bitsPerPixel, 16);
+}
+
+TEST_F(StartupTest, NoModeAtTheCurrentRefreshShowsTheMessageAndClosesAfter500ms) {
+  At(1024, 768, 32, 60);
+  fake->taskBar = 3;
+  fake->modes = {Mode(800, 600, 32, 75, 1), Mode(800, 600, 16, 85, 2),
+                 Mode(800, 600, 32, 60, 3)};
+  fake->modes[2].orientation = 1;  // rotated modes never count
+  CreateMenu();
+  ASSERT_EQ(fake->shownBoxes.size(), 1u);
+  EXPECT_EQ(fake->shownBoxes[0].text, kResolution);
+  EXPECT_EQ(fake->shownBoxes[0].caption, "Information");
+  EXPECT_EQ(fake->shownBoxes[0].buttons, MessageBoxButtons::Ok);
+  EXPECT_TRUE(menu->closetimer->Enabled());
+  EXPECT_TRUE(menu->InstallFolder.empty());  // creation stopped before the folders
+  EXPECT_TRUE(menu->ActivityTable[5].empty());
+  EXPECT_FALSE(fake->taskBarVisible);
+
+  const uint64_t start = fake->Now();
+  app->Run();
+  EXPECT_EQ(fake->Now() - start, 500u);
+  EXPECT_FALSE(menu->closetimer->Enabled());
+  EndProgram();
+  EXPECT_TRUE(fake->taskBarVisible);
+  EXPECT_EQ(ModeChanges(), 0);
+}
+
+TEST_F(StartupTest, DisplaySettingsFileDecidesWhetherTheDisplayMaySwitch) {
+  struct Case {
+    const char* content;  // nullptr: no file
+    bool switched;
+  };
+  const Case cases[] = {
+      {nullptr, true},
+      {"SET=YES\r\n", true},
+      {"Display: SET=YES please", true},
+      {"SET=NO\r\n", false},
+      {"set=yes\r\n", false},
+      {"first line\r\nSET=YES\r\n", false},
+      {"", false},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::remove(install.Path() / "displaysettings.txt");
+    if (c.content != nullptr) install.Write("displaysettings.txt", c.content);
+    app = std::make_unique<TApplication>(std::make_unique<FakePlatform>());
+    fake = static_cast<FakePlatform*>(&app->GetPlatform());
+    At(1024, 768, 32, 60);
+    fake->modes = {Mode(800, 600, 32, 60, 1)};
+    CreateMenu();
+    EXPECT_EQ(ModeChanges(), c.switched ? 1 : 0) << (c.content ? c.content : "(no file)");
+    EXPECT_TRUE(fake->shownBoxes.empty());
+    EXPECT_FALSE(menu->InstallFolder.empty());
+    // Without the switch the window is centred on whatever screen there is.
+    fake->screen = {0, 0, 1024, 768};
+    menu->Show();
+    if (!c.switched) {
+      EXPECT_EQ(menu->BoundsRect(), Rect::FromSize(112, 84, 800, 600));
+    }
+  }
+}
+
+TEST_F(StartupTest, UnreadableDisplaySettingsForbidTheSwitch) {
+  At(800, 600, 32, 60);
+  CreateMenu();
+  install.Write("displaysettings.txt", "SET=YES");
+  EXPECT_TRUE(menu->DisplayChangeAllowed());
+  std::filesystem::permissions(install.Path() / "displaysettings.txt",
+                               std::filesystem::perms::none);
+  if (geteuid() != 0) {
+    EXPECT_FALSE(menu->DisplayChangeAllowed());
+    return;
+  }
+  // Root reads any file: ask as an unprivileged user instead.
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+    _exit(menu->DisplayChangeAllowed() ? 1 : 0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST_F(StartupTest, InstallFolderAndTheFoldersBuiltFromIt) {
+  At(800, 600, 32, 60);
+  CreateMenu();
+  const std::string cwd = std::filesystem::current_path().string();
+  EXPECT_EQ(menu->InstallFolder, cwd + "\\");
+  EXPECT_EQ(menu->MenuFolder, cwd + "\\\\menu\\");
+  EXPECT_EQ(menu->MusicFolder, cwd + "\\Music\\");
+  EXPECT_EQ(menu->InstallFolder + menu->ActivityTable[5], cwd + "\\wiskundemaal\\wiskundemaal.exe");
+  EXPECT_TRUE(menu->ActivityTable[4].empty());
+  EXPECT_EQ(menu->ActivityTable[15], "report\\report.exe");
+  EXPECT_EQ(menu->ActivityTable[1], "leesmeervoude\\leesmeervoude.exe");
+  EXPECT_EQ(menu->ActivityTable[14], "geheueklanke\\geheue.exe");
+}
+
+TEST_F(StartupTest, InstallFolderAtTheRoot) {
+  std::filesystem::current_path("/");
+  At(800, 600, 32, 60);
+  CreateMenu();
+  EXPECT_EQ(menu->InstallFolder, "/\\");
+  EXPECT_EQ(ResolvePath(menu->MenuFolder + "x.jpg"), "/menu/x.jpg");
+}
+
+TEST_F(StartupTest, TheWindowIsBorderless800x600AtTheOriginWithItsCaption) {
+  At(800, 600, 32, 60);
+  CreateMenu();
+  menu->Show();
+  const auto& window = fake->Window(menu->Handle());
+  EXPECT_EQ(window.bounds, Rect::FromSize(0, 0, 800, 600));
+  EXPECT_EQ(window.title, "Pelkor! Tazu v2.1");
+  EXPECT_FALSE(window.options.popup);
+  EXPECT_EQ(app->Title, "Pelkor Tazu");
+}
+
+TEST_F(StartupTest, NoTaskBarMeansNothingIsHiddenOrShown) {
+  At(800, 600, 32, 60);
+  CreateMenu();
+  EndProgram();
+  EXPECT_TRUE(fake->taskBarVisible);
+}
+
+}  // namespace
+}  // namespace tazu
