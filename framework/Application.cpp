@@ -214,6 +214,8 @@ void TApplication::CheckSynchronize() {
 CursorHandle TApplication::CursorFor(int number) {
   auto it = cursors_.find(number);
   if (it != cursors_.end()) return it->second;
+  // A program cursor that nobody registered yet shows as the arrow, without taking
+  // its number.
   StandardCursor kind = StandardCursor::Arrow;
   switch (number) {
     case crIBeam: kind = StandardCursor::IBeam; break;
@@ -222,7 +224,7 @@ CursorHandle TApplication::CursorFor(int number) {
     default: break;
   }
   const CursorHandle handle = platform_->GetStandardCursor(kind);
-  cursors_[number] = handle;
+  if (number <= 0) cursors_[number] = handle;
   return handle;
 }
 

@@ -4,6 +4,7 @@
 #include "framework/Picture.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "base/Exceptions.h"
@@ -74,6 +75,12 @@ void TPicture::Clear() {
 
 void TPicture::Changed() {
   if (OnChange) OnChange();
+}
+
+void TPicture::Swap(TPicture& other) {
+  std::swap(bitmap_, other.bitmap_);
+  std::swap(format_, other.format_);
+  std::swap(hasAlpha_, other.hasAlpha_);
 }
 
 }  // namespace tazu

@@ -21,6 +21,8 @@ class TPicture {
   void LoadFromMemory(std::span<const uint8_t> data);
 
   void Assign(const TPicture& other);
+  // Exchanges the contents of two pictures without change notices.
+  void Swap(TPicture& other);
   void SetBitmap(Bitmap32 bitmap, bool hasAlpha = false);
   void Clear();
 

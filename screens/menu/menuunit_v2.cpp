@@ -3,8 +3,11 @@
 #include <fstream>
 
 #include "base/Paths.h"
+#include "base/Text.h"
+#include "controls/HandCursor.h"
 #include "framework/Application.h"
 #include "framework/Dialogs.h"
+#include "screens/menu/MenuArt.h"
 #include "screens/menu/MenuLayout.h"
 
 namespace tazu {
@@ -52,11 +55,7 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
   SetCaption("Pelkor! Tazu v2.1");
   Position = TPosition::poScreenCenter;
   SetBounds(0, 0, menu::kScreenWidth, menu::kScreenHeight);
-
-  frame = Create<TImage>(this);
-  frame->Name = "frame";
-  frame->SetBounds(0, 0, menu::kScreenWidth, menu::kScreenHeight);
-  frame->SetAutoSize(true);
+  BuildControls();
 
   closetimer = Create<TTimer>();
   closetimer->Name = "closetimer";
@@ -70,6 +69,75 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
 }
 
 Platform& TForm1::OS() { return Application()->GetPlatform(); }
+
+void TForm1::BuildControls() {
+  using menu::Kind;
+  for (const menu::ControlSpec& spec : menu::kControls) {
+    if (spec.kind == Kind::Button) {
+      auto* button = Create<TMorphButton>(this);
+      button->Name = std::string(spec.name);
+      button->SetBounds(spec.left, spec.top, spec.width, spec.height);
+      button->SetMorphRate(TMorphButton::kDefaultMorphRate);
+      button->MorphPic1().SetBitmap(menu::ButtonFace(spec.name, false));
+      button->MorphPic2().SetBitmap(menu::ButtonFace(spec.name, true));
+      button->ShowHint = true;
+      (spec.name == "backbut" ? backbut : spec.name == "reportbut" ? reportbut : exitbut) = button;
+      continue;
+    }
+    auto* image = Create<TImage>(this);
+    image->Name = std::string(spec.name);
+    image->SetBounds(spec.left, spec.top, spec.width, spec.height);
+    image->Tag = spec.tag;
+    image->Hint = std::string(spec.groupKey);
+    pictures_.emplace(image->Name, image);
+    switch (spec.kind) {
+      case Kind::Background:
+        frame = image;
+        image->SetAutoSize(true);
+        image->Picture().SetBitmap(menu::PlaceholderBackground());
+        image->OnMouseMove = [this](TObject* s, unsigned sh, int x, int y) {
+          frameMouseMove(s, sh, x, y);
+        };
+        break;
+      case Kind::Highlight:
+        image->SetAutoSize(true);
+        image->Picture().SetBitmap(menu::SubjectHighlight(spec));
+        image->Hide();
+        break;
+      case Kind::SubPicture:
+        image->SetAutoSize(true);
+        image->Hide();
+        break;
+      case Kind::Entry:
+        image->Cursor = crHandCursor;
+        image->Hide();
+        image->OnMouseMove = [this](TObject* s, unsigned sh, int x, int y) {
+          subindex5_1MouseMove(s, sh, x, y);
+        };
+        break;
+      case Kind::Subject:
+        image->Cursor = crHandCursor;
+        image->OnMouseMove = [this](TObject* s, unsigned sh, int x, int y) {
+          mover1MouseMove(s, sh, x, y);
+        };
+        image->OnClick = [this](TObject* s) { mover1Click(s); };
+        break;
+      case Kind::Button: break;
+    }
+  }
+}
+
+TImage* TForm1::PictureControl(std::string_view name) const {
+  auto it = pictures_.find(name);
+  return it == pictures_.end() ? nullptr : it->second;
+}
+
+template <class Fn>
+void TForm1::ForEachPicture(Fn&& fn) {
+  for (TControl* control : Controls()) {
+    if (auto* image = dynamic_cast<TImage*>(control)) fn(*image, LowerCase(image->Hint));
+  }
+}
 
 void TForm1::FormCreate(TObject*) {
   ActivatedOnce = false;
@@ -169,16 +237,92 @@ void TForm1::RestoreDisplayMode() {
   StartupModeIndex = 0;
 }
 
+// ---- menu ----
+
 void TForm1::ShowMenuPicture(int n) {
-  const std::string name = MenuFolder + "menu_" + std::to_string(n) + "_" + Language + ".jpg";
+  const std::string name = MenuFolder + "menu_" + IntToStr(n) + "_" + Language + ".jpg";
   if (!FileExists(name)) return;
   frame->Picture().LoadFromFile(name);
   CurrentSubject = n;
+  if (n >= 1 && n <= menu::kSubjectCount) ShowSubEntries(n);
+}
+
+void TForm1::ShowSubEntries(int n) {
+  const std::string key = IntToStr(n);
+  ForEachPicture([&](TImage& image, const std::string& group) {
+    if (group == key) {
+      image.Show();
+    } else if (Contains(LowerCase(image.Name), "subindex")) {
+      image.Hide();
+    }
+  });
+}
+
+void TForm1::HideSubPictures() {
+  ForEachPicture([](TImage& image, const std::string& group) {
+    if (group == "sub") image.Hide();
+  });
+}
+
+void TForm1::ShowSubPicture(const std::string& key, int m) {
+  ForEachPicture([&](TImage& image, const std::string& group) {
+    if (group != "sub") return;
+    if (IntToStr(image.Tag) != key) {
+      image.Hide();
+      return;
+    }
+    const std::string name =
+        MenuFolder + "sub_" + key + "_" + IntToStr(m) + "_" + Language + ".jpg";
+    if (FileExists(name)) {
+      image.Picture().LoadFromFile(name);
+      image.Show();
+    }
+  });
+}
+
+void TForm1::HideSubjectHighlight(int k) {
+  ForEachPicture([&](TImage& image, const std::string& group) {
+    if (Contains(group, "but") && image.Tag == k) image.Hide();
+  });
+}
+
+void TForm1::ShowSubjectHighlight(int k) {
+  const std::string wanted = std::string("but_") + (Language == "A" ? "afr" : "eng");
+  ForEachPicture([&](TImage& image, const std::string& group) {
+    if (!Contains(group, "but")) return;
+    const bool open = k >= 1 && k < static_cast<int>(SubjectOpen.size()) && SubjectOpen[k];
+    image.SetVisible(image.Tag == k && !open && Contains(group, wanted));
+  });
+  HideSubPictures();
+}
+
+void TForm1::mover1MouseMove(TObject* sender, unsigned, int, int) {
+  ShowSubjectHighlight(static_cast<TControl*>(sender)->Tag);
+}
+
+void TForm1::frameMouseMove(TObject*, unsigned, int, int) {
+  HideSubPictures();
+  for (int k = 1; k <= menu::kSubjectCount; ++k) HideSubjectHighlight(k);
+}
+
+void TForm1::subindex5_1MouseMove(TObject* sender, unsigned, int, int) {
+  const auto* entry = static_cast<TControl*>(sender);
+  ShowSubPicture(entry->Hint, entry->Tag);
+}
+
+void TForm1::mover1Click(TObject* sender) {
+  const int k = static_cast<TControl*>(sender)->Tag;
+  if (SubjectOpen[k]) return;
+  HideSubjectHighlight(k);
+  SubjectOpen.fill(false);
+  SubjectOpen[k] = true;
+  ShowMenuPicture(k);
 }
 
 void TForm1::DevelopmentSignIn(const std::string& language) {
   Language.assign(1, language == "E" ? 'E' : 'A');
   SoundFolder = InstallFolder + (Language == "A" ? "Sounds_afr\\" : "Sounds_eng\\");
+  SubjectOpen.fill(false);
   ShowMenuPicture(0);
 }
 

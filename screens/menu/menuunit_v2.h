@@ -4,9 +4,12 @@
 #pragma once
 
 #include <array>
+#include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "controls/MorphButton.h"
 #include "framework/Form.h"
 #include "framework/Image.h"
 #include "framework/Timer.h"
@@ -31,7 +34,18 @@ class TForm1 : public TForm {
 
   // ---- controls and components ----
   TImage* frame = nullptr;
+  TMorphButton* backbut = nullptr;
+  TMorphButton* reportbut = nullptr;
+  TMorphButton* exitbut = nullptr;
   TTimer* closetimer = nullptr;
+  // Any picture control of the screen by its name (`mover2`, `subindex2_4`, `sub2`, ...).
+  TImage* PictureControl(std::string_view name) const;
+
+  // ---- navigation state ----
+  // Subject shown by the background: 255 before the first sign-in, then 0 to 5.
+  int CurrentSubject = 255;
+  // Indexed 1 to 10; 1 to 5 are the subjects: true while that sub-menu is open.
+  std::array<bool, 11> SubjectOpen{};
 
   // ---- handlers ----
   void FormCreate(TObject* sender);
@@ -46,10 +60,17 @@ class TForm1 : public TForm {
   std::vector<DisplayMode> ModeList;
   int StartupModeIndex = 0;
 
-  // Subject shown by the background: 255 before the first sign-in, then 0 to 5.
-  int CurrentSubject = 255;
-  // Loads the background for subject n (0: none open) when its picture exists.
+  // ---- menu routines ----
   void ShowMenuPicture(int n);
+  void ShowSubEntries(int n);
+  void HideSubPictures();
+  void ShowSubPicture(const std::string& key, int m);
+  void HideSubjectHighlight(int k);
+  void ShowSubjectHighlight(int k);
+  void mover1MouseMove(TObject* sender, unsigned shift, int x, int y);
+  void mover1Click(TObject* sender);
+  void frameMouseMove(TObject* sender, unsigned shift, int x, int y);
+  void subindex5_1MouseMove(TObject* sender, unsigned shift, int x, int y);
   // Development only (never reachable from the screen): the signed-in state without
   // the intro, for running the menu on its own.
   void DevelopmentSignIn(const std::string& language);
@@ -61,9 +82,15 @@ class TForm1 : public TForm {
   void SetMouseButtonsSwapped(bool swapped);
 
  private:
+  void BuildControls();
+  // Every picture control with its lower-cased group key, in stacking order.
+  template <class Fn>
+  void ForEachPicture(Fn&& fn);
   void FillFolders();
   void FillActivityTable();
   Platform& OS();
+
+  std::map<std::string, TImage*, std::less<>> pictures_;
 };
 
 }  // namespace tazu

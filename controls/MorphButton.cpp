@@ -1,0 +1,274 @@
+#include "controls/MorphButton.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "controls/HandCursor.h"
+#include "framework/Application.h"
+#include "framework/Canvas.h"
+#include "framework/Form.h"
+
+namespace tazu {
+namespace {
+
+constexpr int kDefaultWidth = 120;
+constexpr int kDefaultHeight = 50;
+constexpr int kMinRate = 1;
+constexpr int kMaxRate = 255;
+constexpr int kFullWeight = 32;
+
+// The faces a new button shows before a layout gives it pictures.
+Bitmap32 DefaultFace(bool hover) {
+  Bitmap32 face(kDefaultWidth, kDefaultHeight);
+  TCanvas canvas(face);
+  canvas.Brush.color = hover ? RGBColor(255, 236, 140) : RGBColor(200, 200, 200);
+  canvas.Pen.color = RGBColor(60, 60, 60);
+  canvas.Rectangle(face.Bounds());
+  return face;
+}
+
+void RegisterHandCursor(TApplication& app) {
+  if (app.HasCursor(crHandCursor)) return;
+  const CursorImage hand = DrawHandCursor();
+  app.SetCursor(crHandCursor, app.GetPlatform().CreateColorCursor(hand.image, hand.hotSpot));
+}
+
+}  // namespace
+
+// ---- frames ----
+
+void TMorphFrame::SetSize(int w, int h) {
+  width = std::max(0, w);
+  height = std::max(0, h);
+  stride = (width * 3 + 3) & ~3;
+  bytes.assign(static_cast<size_t>(stride) * static_cast<size_t>(height), 0);
+}
+
+void TMorphFrame::Fill(TColor color) {
+  const uint32_t p = ColorToPixel(color);
+  for (int y = 0; y < height; ++y) {
+    uint8_t* row = bytes.data() + static_cast<size_t>(y) * stride;
+    for (int x = 0; x < width; ++x) {
+      row[3 * x] = PixelB(p);
+      row[3 * x + 1] = PixelG(p);
+      row[3 * x + 2] = PixelR(p);
+    }
+  }
+}
+
+void TMorphFrame::StretchFrom(const Bitmap32& picture) {
+  if (picture.Empty()) return;
+  for (int y = 0; y < height; ++y) {
+    const uint32_t* src = picture.Row(static_cast<int>(int64_t{y} * picture.Height() / height));
+    uint8_t* row = bytes.data() + static_cast<size_t>(y) * stride;
+    for (int x = 0; x < width; ++x) {
+      const uint32_t p = src[int64_t{x} * picture.Width() / width];
+      row[3 * x] = PixelB(p);
+      row[3 * x + 1] = PixelG(p);
+      row[3 * x + 2] = PixelR(p);
+    }
+  }
+}
+
+void TMorphFrame::DrawAt00(const Bitmap32& picture) {
+  const int w = std::min(width, picture.Width());
+  const int h = std::min(height, picture.Height());
+  for (int y = 0; y < h; ++y) {
+    const uint32_t* src = picture.Row(y);
+    uint8_t* row = bytes.data() + static_cast<size_t>(y) * stride;
+    for (int x = 0; x < w; ++x) {
+      row[3 * x] = PixelB(src[x]);
+      row[3 * x + 1] = PixelG(src[x]);
+      row[3 * x + 2] = PixelR(src[x]);
+    }
+  }
+}
+
+Bitmap32 TMorphFrame::ToBitmap32() const {
+  Bitmap32 out(width, height);
+  for (int y = 0; y < height; ++y) {
+    const uint8_t* row = bytes.data() + static_cast<size_t>(y) * stride;
+    uint32_t* dst = out.Row(y);
+    for (int x = 0; x < width; ++x) dst[x] = MakePixel(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
+  }
+  return out;
+}
+
+void MorphBlend(uint8_t* display, const uint8_t* source, const uint8_t* target, size_t bytes,
+                int w) {
+  if (w <= 0) return;
+  const uint32_t ws = static_cast<uint32_t>(kFullWeight - w);
+  const uint32_t wt = static_cast<uint32_t>(w);
+  size_t i = 0;
+  // Four bytes at a time: even bytes are weighted in place and shifted down after the
+  // sum; odd bytes are shifted down first so their products cannot overflow the word.
+  for (; i + 4 <= bytes; i += 4) {
+    uint32_t s, t;
+    std::memcpy(&s, source + i, 4);
+    std::memcpy(&t, target + i, 4);
+    const uint32_t even = (((s & 0x00FF00FFu) * ws + (t & 0x00FF00FFu) * wt) >> 5) & 0x00FF00FFu;
+    const uint32_t odd = (((s & 0xFF00FF00u) >> 5) * ws + ((t & 0xFF00FF00u) >> 5) * wt) &
+                         0xFF00FF00u;
+    const uint32_t d = even | odd;
+    std::memcpy(display + i, &d, 4);
+  }
+  for (; i < bytes; ++i) {
+    display[i] = static_cast<uint8_t>((source[i] * ws + target[i] * wt) >> 5);
+  }
+}
+
+// ---- the button ----
+
+TMorphButton::TMorphButton(TComponent* owner, TForm* parent) : TControl(owner, parent) {
+  if (Application() != nullptr) RegisterHandCursor(*Application());
+  Cursor = crHandCursor;
+  display_.brush = clBlack;
+  pic1_.SetBitmap(DefaultFace(false));
+  pic2_.SetBitmap(DefaultFace(true));
+  pic1_.OnChange = [this] { PictureChanged(); };
+  pic2_.OnChange = [this] { PictureChanged(); };
+  constructed_ = true;
+  SetBounds(0, 0, kDefaultWidth, kDefaultHeight);
+  RebuildFrames();
+}
+
+void TMorphButton::SetMorphColor1(TColor color) {
+  if (color == color1_) return;
+  color1_ = color;
+  display_.brush = color;
+  RebuildFrames();
+  Invalidate();
+}
+
+void TMorphButton::SetMorphColor2(TColor color) {
+  if (color == color2_) return;
+  color2_ = color;
+  target_.brush = color;
+  RebuildFrames();
+  Invalidate();
+}
+
+void TMorphButton::SetMorphRate(int rate) { morphRate_ = std::clamp(rate, kMinRate, kMaxRate); }
+
+void TMorphButton::SetStretchToFit(bool value) {
+  if (value == stretchToFit_) return;
+  stretchToFit_ = value;
+  RebuildFrames();
+  Invalidate();
+}
+
+void TMorphButton::PictureChanged() {
+  if (swapped_) return;
+  RebuildFrames();
+  Invalidate();
+}
+
+void TMorphButton::BoundsChanged() {
+  if (!constructed_) return;
+  RebuildFrames();
+  Invalidate();
+}
+
+void TMorphButton::RenderFrame(TMorphFrame& frame, const TPicture& picture, TColor color) {
+  frame.SetSize(Width(), Height());
+  frame.brush = color;
+  if (picture.Empty()) {
+    frame.Fill(color);
+  } else {
+    frame.StretchFrom(picture.Bitmap());
+  }
+}
+
+void TMorphButton::RebuildFrames() {
+  if (swapped_) {
+    std::swap(color1_, color2_);
+    pic1_.Swap(pic2_);
+    display_.brush = color1_;
+    target_.brush = color2_;
+    swapped_ = false;
+    stretchToFit_ = savedStretchToFit_;
+  }
+  if (stretchToFit_) {
+    RenderFrame(display_, pic1_, color1_);
+    RenderFrame(target_, pic2_, color2_);
+  } else {
+    const bool has1 = !pic1_.Empty();
+    const bool has2 = !pic2_.Empty();
+    // The control takes the size of the picture it shows at rest (or of the hover
+    // picture when only that one exists); the frames follow.
+    const TPicture* sizing = has1 ? &pic1_ : (has2 ? &pic2_ : nullptr);
+    if (sizing != nullptr && (sizing->Width() != Width() || sizing->Height() != Height())) {
+      constructed_ = false;  // no rebuild from inside the resize
+      SetBounds(Left(), Top(), sizing->Width(), sizing->Height());
+      constructed_ = true;
+    }
+    display_.SetSize(Width(), Height());
+    target_.SetSize(Width(), Height());
+    display_.Fill(color1_);
+    target_.Fill(color2_);
+    if (has1) display_.DrawAt00(pic1_.Bitmap());
+    if (has2) {
+      if (has1) {
+        target_.StretchFrom(pic2_.Bitmap());
+      } else {
+        target_.DrawAt00(pic2_.Bitmap());
+      }
+    }
+  }
+  source_.SetSize(display_.width, display_.height);
+  Invalidate();
+  if (OnFramesRebuilt) OnFramesRebuilt(this);
+}
+
+void TMorphButton::RunMorph() {
+  source_.bytes = display_.bytes;
+  for (int i = 0; i <= morphRate_; ++i) {
+    const int w = i * kFullWeight / morphRate_;
+    // A nested morph may have rebuilt the frames; blend over what all three share.
+    const size_t n = std::min({display_.bytes.size(), source_.bytes.size(), target_.bytes.size()});
+    MorphBlend(display_.bytes.data(), source_.bytes.data(), target_.bytes.data(), n, w);
+    if (OnMorphStep) OnMorphStep(w);
+    Repaint();
+    if (processMsgs_ && Application() != nullptr) Application()->ProcessMessages();
+  }
+}
+
+void TMorphButton::EnterMorph() {
+  RebuildFrames();
+  if (OnMorphStarted) OnMorphStarted(this);
+  RunMorph();
+  if (OnMorphFinished) OnMorphFinished(this);
+}
+
+void TMorphButton::LeaveMorph() {
+  savedStretchToFit_ = stretchToFit_;
+  stretchToFit_ = true;
+  display_.brush = color2_;
+  target_.brush = color1_;
+  std::swap(color1_, color2_);
+  pic1_.Swap(pic2_);
+  RebuildFrames();
+  swapped_ = true;
+  RunMorph();
+  RebuildFrames();
+}
+
+void TMorphButton::MouseEnter() {
+  TControl::MouseEnter();
+  if (OnMouseEntered) OnMouseEntered(this);
+  EnterMorph();
+}
+
+void TMorphButton::MouseLeave() {
+  TControl::MouseLeave();
+  if (OnMouseLeft) OnMouseLeft(this);
+  LeaveMorph();
+}
+
+void TMorphButton::Paint(TCanvas& canvas) {
+  shown_ = display_.ToBitmap32();
+  canvas.Draw(0, 0, shown_);
+  canvas.Brush.style = TBrushStyle::Clear;
+}
+
+}  // namespace tazu
