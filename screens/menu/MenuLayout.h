@@ -29,7 +29,7 @@ inline constexpr int kScreenWidth = 800;
 inline constexpr int kScreenHeight = 600;
 inline constexpr int kSubjectCount = 5;
 
-inline constexpr std::array<ControlSpec, 38> kControls{{
+inline constexpr auto kControls = std::to_array<ControlSpec>({
     {"frame", 0, 0, 800, 600, 0, "", Kind::Background},
     {"readbutim", 114, 467, 171, 94, 1, "but_afr", Kind::Highlight},
     {"mathbutim_a", 276, 309, 172, 96, 2, "but_afr", Kind::Highlight},
@@ -67,7 +67,8 @@ inline constexpr std::array<ControlSpec, 38> kControls{{
     {"reportbut", 737, 423, 44, 44, 0, "", Kind::Button},
     {"exitbut", 737, 544, 44, 44, 0, "", Kind::Button},
     {"subindex2_5", 16, 379, 255, 39, 5, "2", Kind::Entry},
-}};
+});
+static_assert(kControls.size() == 37);
 
 // The control of `kind` with `tag` whose group key is `groupKey` ("" matches any).
 constexpr const ControlSpec* FindControl(Kind kind, int tag, std::string_view groupKey = "") {
