@@ -101,10 +101,16 @@ TFileStream::TFileStream(const std::string& fileName, FileMode mode)
     : path_(ResolvePath(fileName)) {
   const char* how = "rb";
   switch (mode) {
-    case FileMode::Create: how = "w+b"; break;
-    case FileMode::OpenRead: how = "rb"; break;
+    case FileMode::Create:
+      how = "w+b";
+      break;
+    case FileMode::OpenRead:
+      how = "rb";
+      break;
     case FileMode::OpenWrite:
-    case FileMode::OpenReadWrite: how = "r+b"; break;
+    case FileMode::OpenReadWrite:
+      how = "r+b";
+      break;
   }
   file_ = std::fopen(path_.c_str(), how);
   if (file_ == nullptr) {

@@ -15,9 +15,9 @@ CursorImage DrawHandCursor() {
   canvas.Brush.style = TBrushStyle::Solid;
   // Index finger, three folded fingers and the thumb, as one outline.
   const std::array<Point, 22> hand{{{9, 0},   {12, 0},  {13, 2},  {13, 11}, {16, 10}, {18, 11},
-                                     {19, 12}, {22, 12}, {24, 14}, {25, 14}, {27, 16}, {27, 24},
-                                     {24, 30}, {12, 30}, {5, 22},  {2, 17},  {2, 15},  {4, 14},
-                                     {8, 18},  {8, 2},   {9, 1},   {9, 0}}};
+                                    {19, 12}, {22, 12}, {24, 14}, {25, 14}, {27, 16}, {27, 24},
+                                    {24, 30}, {12, 30}, {5, 22},  {2, 17},  {2, 15},  {4, 14},
+                                    {8, 18},  {8, 2},   {9, 1},   {9, 0}}};
   canvas.Polygon(hand);
   // Creases between the folded fingers.
   canvas.MoveTo(13, 11);

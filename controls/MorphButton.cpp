@@ -107,8 +107,8 @@ void MorphBlend(uint8_t* display, const uint8_t* source, const uint8_t* target, 
     std::memcpy(&s, source + i, 4);
     std::memcpy(&t, target + i, 4);
     const uint32_t even = (((s & 0x00FF00FFu) * ws + (t & 0x00FF00FFu) * wt) >> 5) & 0x00FF00FFu;
-    const uint32_t odd = (((s & 0xFF00FF00u) >> 5) * ws + ((t & 0xFF00FF00u) >> 5) * wt) &
-                         0xFF00FF00u;
+    const uint32_t odd =
+        (((s & 0xFF00FF00u) >> 5) * ws + ((t & 0xFF00FF00u) >> 5) * wt) & 0xFF00FF00u;
     const uint32_t d = even | odd;
     std::memcpy(display + i, &d, 4);
   }

@@ -83,7 +83,8 @@ void TApplication::DispatchSafely(const Event& event) {
 
 void TApplication::Dispatch(const Event& event) {
   switch (event.kind) {
-    case EventKind::Wake: return;
+    case EventKind::Wake:
+      return;
     case EventKind::Timer: {
       if (event.timer == hintTimer_ && hintTimer_ != 0) {
         HintTimerFired();
@@ -99,7 +100,8 @@ void TApplication::Dispatch(const Event& event) {
         return;
       }
       break;
-    default: break;
+    default:
+      break;
   }
   for (TForm* form : forms_) {
     if (form->Handle() == event.window) {
@@ -218,10 +220,17 @@ CursorHandle TApplication::CursorFor(int number) {
   // its number.
   StandardCursor kind = StandardCursor::Arrow;
   switch (number) {
-    case crIBeam: kind = StandardCursor::IBeam; break;
-    case crHourGlass: kind = StandardCursor::Wait; break;
-    case crHandPoint: kind = StandardCursor::Hand; break;
-    default: break;
+    case crIBeam:
+      kind = StandardCursor::IBeam;
+      break;
+    case crHourGlass:
+      kind = StandardCursor::Wait;
+      break;
+    case crHandPoint:
+      kind = StandardCursor::Hand;
+      break;
+    default:
+      break;
   }
   const CursorHandle handle = platform_->GetStandardCursor(kind);
   if (number <= 0) cursors_[number] = handle;

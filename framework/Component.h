@@ -58,7 +58,6 @@ class TComponent : public TObject {
   void DestroyComponents();
 
  private:
-
   TComponent* owner_ = nullptr;
   TApplication* application_ = nullptr;
   std::vector<TComponent*> components_;

@@ -27,11 +27,14 @@ struct ButtonSpec {
 
 std::vector<ButtonSpec> ButtonsFor(MessageBoxButtons buttons) {
   switch (buttons) {
-    case MessageBoxButtons::YesNo: return {{"Yes", mrYes}, {"No", mrNo}};
-    case MessageBoxButtons::OkCancel: return {{"OK", mrOk}, {"Cancel", mrCancel}};
+    case MessageBoxButtons::YesNo:
+      return {{"Yes", mrYes}, {"No", mrNo}};
+    case MessageBoxButtons::OkCancel:
+      return {{"OK", mrOk}, {"Cancel", mrCancel}};
     case MessageBoxButtons::YesNoCancel:
       return {{"Yes", mrYes}, {"No", mrNo}, {"Cancel", mrCancel}};
-    default: return {{"OK", mrOk}};
+    default:
+      return {{"OK", mrOk}};
   }
 }
 
@@ -86,8 +89,8 @@ class TMessageForm : public TForm {
     const auto specs = ButtonsFor(request_.buttons);
     const int buttonsWidth =
         static_cast<int>(specs.size()) * (kButtonWidth + kButtonGap) - kButtonGap;
-    const int width = std::max({kMinWidth, textLeft + text.Width() + kMargin,
-                                buttonsWidth + 2 * kMargin, titleWidth});
+    const int width = std::max(
+        {kMinWidth, textLeft + text.Width() + kMargin, buttonsWidth + 2 * kMargin, titleWidth});
     const int bodyHeight = std::max(text.Height(), HasIcon() ? kIconSize : 0);
     const int height = kTitleHeight + kMargin + bodyHeight + kMargin + kButtonHeight + kMargin;
     SetBounds(0, 0, width, height);
@@ -175,21 +178,31 @@ class TMessageForm : public TForm {
 
 MessageBoxKind KindOf(TMsgDlgType type) {
   switch (type) {
-    case TMsgDlgType::mtWarning: return MessageBoxKind::Warning;
-    case TMsgDlgType::mtError: return MessageBoxKind::Error;
-    case TMsgDlgType::mtInformation: return MessageBoxKind::Information;
-    case TMsgDlgType::mtConfirmation: return MessageBoxKind::Question;
-    default: return MessageBoxKind::Plain;
+    case TMsgDlgType::mtWarning:
+      return MessageBoxKind::Warning;
+    case TMsgDlgType::mtError:
+      return MessageBoxKind::Error;
+    case TMsgDlgType::mtInformation:
+      return MessageBoxKind::Information;
+    case TMsgDlgType::mtConfirmation:
+      return MessageBoxKind::Question;
+    default:
+      return MessageBoxKind::Plain;
   }
 }
 
 const char* CaptionOf(TMsgDlgType type) {
   switch (type) {
-    case TMsgDlgType::mtWarning: return "Warning";
-    case TMsgDlgType::mtError: return "Error";
-    case TMsgDlgType::mtInformation: return "Information";
-    case TMsgDlgType::mtConfirmation: return "Confirm";
-    default: return nullptr;
+    case TMsgDlgType::mtWarning:
+      return "Warning";
+    case TMsgDlgType::mtError:
+      return "Error";
+    case TMsgDlgType::mtInformation:
+      return "Information";
+    case TMsgDlgType::mtConfirmation:
+      return "Confirm";
+    default:
+      return nullptr;
   }
 }
 
@@ -202,8 +215,7 @@ MessageBoxButtons ButtonsOf(unsigned buttons) {
 
 }  // namespace
 
-int MessageDlg(TApplication& app, const std::string& message, TMsgDlgType type,
-               unsigned buttons) {
+int MessageDlg(TApplication& app, const std::string& message, TMsgDlgType type, unsigned buttons) {
   MessageBoxRequest request;
   const char* caption = CaptionOf(type);
   request.caption = caption != nullptr ? caption : app.Title;

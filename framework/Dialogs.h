@@ -15,8 +15,7 @@ enum class TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCu
 enum TMsgDlgButtons : unsigned { mbYes = 1, mbNo = 2, mbOK = 4, mbCancel = 8 };
 
 // Captioned "Warning", "Error", "Information" or "Confirm" (mtCustom: the title).
-int MessageDlg(TApplication& app, const std::string& message, TMsgDlgType type,
-               unsigned buttons);
+int MessageDlg(TApplication& app, const std::string& message, TMsgDlgType type, unsigned buttons);
 // A plain box with an OK button, captioned with the application title.
 void ShowMessage(TApplication& app, const std::string& message);
 

@@ -14,9 +14,12 @@ constexpr int kDefaultHeight = 240;
 
 unsigned ButtonFlag(MouseButton button) {
   switch (button) {
-    case MouseButton::Right: return ssRight;
-    case MouseButton::Middle: return ssMiddle;
-    default: return ssLeft;
+    case MouseButton::Right:
+      return ssRight;
+    case MouseButton::Middle:
+      return ssMiddle;
+    default:
+      return ssLeft;
   }
 }
 
@@ -130,8 +133,8 @@ void TForm::SetWindowState(TWindowState state) {
   windowState_ = state;
   if (!visible_) return;
   const bool normal = state == TWindowState::wsNormal;
-  Application()->GetPlatform().SetWindowState(handle_,
-                                              normal ? WindowState::Normal : WindowState::Minimized);
+  Application()->GetPlatform().SetWindowState(
+      handle_, normal ? WindowState::Normal : WindowState::Minimized);
   if (normal) {
     Update();
     Present(ClientRect());
@@ -225,10 +228,17 @@ void TForm::Close() {
     return;
   }
   switch (action) {
-    case TCloseAction::caHide: Hide(); break;
-    case TCloseAction::caMinimize: SetWindowState(TWindowState::wsMinimized); break;
-    case TCloseAction::caFree: Release(); break;
-    case TCloseAction::caNone: break;
+    case TCloseAction::caHide:
+      Hide();
+      break;
+    case TCloseAction::caMinimize:
+      SetWindowState(TWindowState::wsMinimized);
+      break;
+    case TCloseAction::caFree:
+      Release();
+      break;
+    case TCloseAction::caNone:
+      break;
   }
 }
 
@@ -392,7 +402,8 @@ void TForm::HandleEvent(const Event& event) {
     case EventKind::Activated:
       if (enabled_ && visible_) Application()->ActivateForm(this);
       break;
-    default: break;
+    default:
+      break;
   }
 }
 
@@ -405,7 +416,8 @@ void TForm::SetHovered(TControl* control) {
 }
 
 void TForm::UpdateCursor() {
-  const int number = hovered_ != nullptr && hovered_->Cursor != crDefault ? hovered_->Cursor : Cursor;
+  const int number =
+      hovered_ != nullptr && hovered_->Cursor != crDefault ? hovered_->Cursor : Cursor;
   TApplication& app = *Application();
   app.GetPlatform().SetCursor(app.CursorFor(number));
 }
@@ -472,11 +484,20 @@ void TForm::KeyDown(int key, unsigned shift) {
   }
   // Keys that type a control character, as the keyboard's character messages do.
   switch (key) {
-    case VK_RETURN: KeyPress('\r'); break;
-    case VK_BACK: KeyPress('\b'); break;
-    case VK_ESCAPE: KeyPress('\x1b'); break;
-    case VK_TAB: KeyPress('\t'); break;
-    default: break;
+    case VK_RETURN:
+      KeyPress('\r');
+      break;
+    case VK_BACK:
+      KeyPress('\b');
+      break;
+    case VK_ESCAPE:
+      KeyPress('\x1b');
+      break;
+    case VK_TAB:
+      KeyPress('\t');
+      break;
+    default:
+      break;
   }
 }
 

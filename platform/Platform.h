@@ -48,7 +48,7 @@ enum class EventKind {
   MouseDown,
   MouseUp,
   MouseWheel,
-  MouseLeave,    // the pointer left the window
+  MouseLeave,  // the pointer left the window
   KeyDown,
   KeyUp,
   Text,          // characters typed, UTF-8

@@ -39,8 +39,7 @@ void FakePlatform::SetWindowState(WindowHandle window, WindowState state) {
   WindowRecord& w = windows.at(window);
   w.state = state;
   static const char* names[] = {"Hidden", "Normal", "Minimized"};
-  calls.push_back(std::string("SetWindowState ") + w.title + " " +
-                  names[static_cast<int>(state)]);
+  calls.push_back(std::string("SetWindowState ") + w.title + " " + names[static_cast<int>(state)]);
 }
 
 void FakePlatform::RaiseWindow(WindowHandle window) { ++windows.at(window).raiseCount; }
@@ -183,8 +182,10 @@ std::optional<ModalResult> FakePlatform::ShowNativeMessageBox(const MessageBoxRe
   }
   switch (request.buttons) {
     case MessageBoxButtons::YesNo:
-    case MessageBoxButtons::YesNoCancel: return mrYes;
-    default: return mrOk;
+    case MessageBoxButtons::YesNoCancel:
+      return mrYes;
+    default:
+      return mrOk;
   }
 }
 
@@ -219,7 +220,8 @@ int FakePlatform::ChangeDisplayMode(const DisplayMode& mode, bool persist) {
 }
 
 void FakePlatform::BroadcastDisplayChange(uintptr_t wParam, intptr_t lParam) {
-  calls.push_back("BroadcastDisplayChange " + std::to_string(wParam) + " " + std::to_string(lParam));
+  calls.push_back("BroadcastDisplayChange " + std::to_string(wParam) + " " +
+                  std::to_string(lParam));
   displayBroadcasts.emplace_back(wParam, lParam);
 }
 

@@ -3,7 +3,12 @@
 #include <SDL.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <stdexcept>
+
+#include "platform/sdl/SessionGuardian.h"
+#include "platform/sdl/TerminationSignals.h"
+#include "platform/sdl/X11Desktop.h"
 
 namespace tazu {
 namespace {
@@ -64,9 +69,37 @@ SDL_Surface* WrapBitmap(const Bitmap32& image) {
   return s;
 }
 
+// What Windows would call the colour depth of an SDL pixel format: padded formats
+// count their padding (a 24-bit format kept in 32-bit words is 32).
+int BitsPerPixelOf(uint32_t format) {
+  const int bytes = SDL_BYTESPERPIXEL(format);
+  return bytes > 0 ? bytes * 8 : SDL_BITSPERPIXEL(format);
+}
+
+std::optional<DisplayMode> SdlCurrentMode() {
+  SDL_DisplayMode current;
+  if (SDL_GetCurrentDisplayMode(0, &current) != 0) return std::nullopt;
+  DisplayMode mode;
+  mode.bitsPerPel = static_cast<uint32_t>(BitsPerPixelOf(current.format));
+  mode.pelsWidth = static_cast<uint32_t>(current.w);
+  mode.pelsHeight = static_cast<uint32_t>(current.h);
+  mode.displayFrequency = static_cast<uint32_t>(std::max(0, current.refresh_rate));
+  return mode;
+}
+
+bool HasXDisplay() {
+  const char* display = std::getenv("DISPLAY");
+  return display != nullptr && display[0] != '\0';
+}
+
 }  // namespace
 
 SdlPlatform::SdlPlatform() {
+  // Both before SDL_Init: the guardian must be forked while this is the only thread
+  // and holds no display connection, and the termination signals must be blocked
+  // before any thread exists so that every thread inherits the block.
+  if (HasXDisplay()) guardian_ = std::make_unique<SessionGuardian>(&X11Desktop::Restore);
+  signals_ = std::make_unique<TerminationSignals>();
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   // Window pixels go through SDL's software framebuffer; drivers without one of their
   // own would otherwise load a GL stack just to show a bitmap.
@@ -80,9 +113,27 @@ SdlPlatform::SdlPlatform() {
   wakeEventType_ = SDL_RegisterEvents(1);
   exitAfterFirstFrame_ = std::getenv("TAZU_EXIT_AFTER_FIRST_FRAME") != nullptr;
   SDL_StartTextInput();
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (guardian_ && driver != nullptr && std::strcmp(driver, "x11") == 0) {
+    desktop_ = std::make_unique<X11Desktop>(nullptr, guardian_.get());
+    if (!desktop_->Connected()) desktop_.reset();
+  }
+  if (!desktop_) guardian_.reset();  // nothing on this display can be changed
+  // SDL_QUIT is what SDL itself would post; it arrives as a close request.
+  signals_->Start([] {
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&quit);
+  });
 }
 
 SdlPlatform::~SdlPlatform() {
+  // The normal way back: the desktop as it was found, then a guardian with nothing
+  // left to do, then no more termination handling (a late request ends the process
+  // with the default action once the signal mask is given back).
+  desktop_.reset();
+  guardian_.reset();
+  signals_.reset();
   for (auto& [handle, cursor] : cursors_) SDL_FreeCursor(cursor);
   for (auto& [handle, window] : windows_) SDL_DestroyWindow(window);
   SDL_Quit();
@@ -217,6 +268,50 @@ uint64_t SdlPlatform::Ticks() { return SDL_GetTicks64(); }
 TimerHandle SdlPlatform::StartTimer(uint32_t intervalMs) { return timers_.Start(intervalMs, Ticks()); }
 
 void SdlPlatform::StopTimer(TimerHandle timer) { timers_.Stop(timer); }
+
+DisplayCaps SdlPlatform::GetDisplayCaps(WindowHandle) {
+  if (desktop_) {
+    if (auto caps = desktop_->Caps()) return *caps;
+  }
+  DisplayCaps caps;
+  if (auto mode = SdlCurrentMode()) {
+    caps.refresh = static_cast<int>(mode->displayFrequency);
+    caps.width = static_cast<int>(mode->pelsWidth);
+    caps.height = static_cast<int>(mode->pelsHeight);
+    caps.bitsPerPixel = static_cast<int>(mode->bitsPerPel);
+  }
+  return caps;
+}
+
+std::optional<DisplayMode> SdlPlatform::CurrentDisplayMode() {
+  return desktop_ ? desktop_->CurrentMode() : SdlCurrentMode();
+}
+
+std::optional<DisplayMode> SdlPlatform::EnumDisplayMode(int index) {
+  if (desktop_) return desktop_->Mode(index);
+  return index == 0 ? SdlCurrentMode() : std::nullopt;
+}
+
+int SdlPlatform::ChangeDisplayMode(const DisplayMode& mode, bool) {
+  if (desktop_) return desktop_->ChangeMode(mode);
+  // Without a desktop of ours only the mode in use can be "applied".
+  auto current = SdlCurrentMode();
+  return current && current->pelsWidth == mode.pelsWidth && current->pelsHeight == mode.pelsHeight
+             ? DISP_CHANGE_SUCCESSFUL
+             : DISP_CHANGE_BADMODE;
+}
+
+void SdlPlatform::BroadcastDisplayChange(uintptr_t, intptr_t) {}
+
+TaskBarHandle SdlPlatform::FindTaskBar() { return desktop_ ? desktop_->FindDocks() : 0; }
+
+void SdlPlatform::ShowTaskBar(TaskBarHandle taskBar, bool show) {
+  if (desktop_) desktop_->ShowDocks(taskBar, show);
+}
+
+void SdlPlatform::SetMouseButtonsSwapped(bool swapped) {
+  if (desktop_) desktop_->SetButtonsSwapped(swapped);
+}
 
 bool SdlPlatform::WaitEvent(Event& event, int timeoutMs) {
   const uint64_t start = Ticks();

@@ -1,6 +1,9 @@
 // The Linux platform: SDL2 windows, input, cursors and the event loop. Window timers
 // run inside WaitEvent (no timer thread); Wake pushes an SDL user event, which SDL
-// makes safe from any thread.
+// makes safe from any thread. Desktop state (display modes, docks, pointer mapping)
+// goes through X11Desktop when SDL shows its windows on an X server; a session guardian
+// puts that state back if the process dies, and termination signals become a close
+// request.
 #pragma once
 
 #include <map>
@@ -14,6 +17,10 @@ struct SDL_Cursor;
 union SDL_Event;
 
 namespace tazu {
+
+class SessionGuardian;
+class TerminationSignals;
+class X11Desktop;
 
 class SdlPlatform : public Platform {
  public:
@@ -41,6 +48,18 @@ class SdlPlatform : public Platform {
   TimerHandle StartTimer(uint32_t intervalMs) override;
   void StopTimer(TimerHandle timer) override;
 
+  DisplayCaps GetDisplayCaps(WindowHandle window) override;
+  std::optional<DisplayMode> CurrentDisplayMode() override;
+  std::optional<DisplayMode> EnumDisplayMode(int index) override;
+  // `persist` has no further meaning on X: a mode lasts for the X session (until the
+  // server restarts or someone changes it), and no desktop configuration is written.
+  int ChangeDisplayMode(const DisplayMode& mode, bool persist) override;
+  // Nothing to send: X clients, SDL among them, are told of a new mode by the server.
+  void BroadcastDisplayChange(uintptr_t wParam, intptr_t lParam) override;
+  TaskBarHandle FindTaskBar() override;
+  void ShowTaskBar(TaskBarHandle taskBar, bool show) override;
+  void SetMouseButtonsSwapped(bool swapped) override;
+
  private:
   SDL_Window* Find(WindowHandle window) const;
   bool Translate(const SDL_Event& in, Event& out);
@@ -52,6 +71,9 @@ class SdlPlatform : public Platform {
   TimerQueue timers_;
   uint32_t wakeEventType_ = 0;
   bool exitAfterFirstFrame_ = false;
+  std::unique_ptr<SessionGuardian> guardian_;
+  std::unique_ptr<TerminationSignals> signals_;
+  std::unique_ptr<X11Desktop> desktop_;  // null without an X server under SDL
 };
 
 }  // namespace tazu

@@ -122,7 +122,8 @@ void TForm1::BuildControls() {
         };
         image->OnClick = [this](TObject* s) { mover1Click(s); };
         break;
-      case Kind::Button: break;
+      case Kind::Button:
+        break;
     }
   }
 }

@@ -51,7 +51,8 @@ TEST(MorphBlend, MatchesTheByteFormulaOnRandomFramesWithRowPadding) {
       MorphBlend(display.bytes.data(), source.bytes.data(), target.bytes.data(),
                  display.bytes.size(), w);
       for (size_t i = 0; i < display.bytes.size(); ++i) {
-        const int expected = w == 0 ? 0xAB : (source.bytes[i] * (32 - w) + target.bytes[i] * w) / 32;
+        const int expected =
+            w == 0 ? 0xAB : (source.bytes[i] * (32 - w) + target.bytes[i] * w) / 32;
         ASSERT_EQ(display.bytes[i], expected) << "width " << width << " w " << w << " at " << i;
       }
     }

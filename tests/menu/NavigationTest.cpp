@@ -27,12 +27,12 @@ class NavigationTest : public MenuTest {
     CreateMenu();
     menu->Show();
     SignIn("E");
-
   }
 
   // A JPEG whose pixels carry `mark` in their red channel, so tests can tell them apart.
   void Picture(const std::string& name, int w, int h, int mark) {
-    const auto bytes = EncodeJpeg(Bitmap32(w, h, MakePixel(static_cast<uint8_t>(mark * 10), 90, 90)));
+    const auto bytes =
+        EncodeJpeg(Bitmap32(w, h, MakePixel(static_cast<uint8_t>(mark * 10), 90, 90)));
     install.Write(name, std::string(bytes.begin(), bytes.end()));
   }
   void SignIn(const std::string& language) { menu->DevelopmentSignIn(language); }
@@ -40,7 +40,6 @@ class NavigationTest : public MenuTest {
   void MoveTo(int x, int y) {
     fake->MoveMouse(menu->Handle(), x, y);
     app->ProcessMessages();
-
   }
   void ClickAt(int x, int y) {
     fake->Click(menu->Handle(), x, y);
@@ -71,7 +70,8 @@ TEST_F(NavigationTest, ControlsFollowTheLayoutTableInStackingOrder) {
         spec.kind == layout::Kind::SubPicture) {
       continue;  // these take the size of their pictures
     }
-    EXPECT_EQ(controls[i]->BoundsRect(), Rect::FromSize(spec.left, spec.top, spec.width, spec.height))
+    EXPECT_EQ(controls[i]->BoundsRect(),
+              Rect::FromSize(spec.left, spec.top, spec.width, spec.height))
         << spec.name;
     EXPECT_EQ(controls[i]->Tag, spec.tag);
   }

@@ -12,8 +12,8 @@
 namespace tazu {
 namespace {
 
-using test::Mode;
 using test::MenuTest;
+using test::Mode;
 
 constexpr const char* kResolution =
     "This program requires a screen resolution of at least 800x600 @ 16bit colour. Please "
@@ -66,8 +66,7 @@ TEST_F(StartupTest, From1024x768TheMatching800x600ModeIsAppliedAndRestoredAtExit
   ASSERT_EQ(ModeChanges(), 1);
   EXPECT_EQ(fake->modeChanges[0].mode.native, 5u);  // the last match wins
   EXPECT_TRUE(fake->modeChanges[0].persist);
-  EXPECT_EQ(fake->displayBroadcasts,
-            (std::vector<std::pair<uintptr_t, intptr_t>>{{42, 0}}));
+  EXPECT_EQ(fake->displayBroadcasts, (std::vector<std::pair<uintptr_t, intptr_t>>{{42, 0}}));
   EXPECT_FALSE(fake->taskBarVisible);
   EXPECT_TRUE(fake->shownBoxes.empty());
   ASSERT_EQ(menu->ModeList.size(), 7u);  // the list and the current mode appended
@@ -94,8 +93,7 @@ TEST_F(StartupTest, OnlyA16BitModeAtTheSameRefreshIsUsed) {
 TEST_F(StartupTest, NoModeAtTheCurrentRefreshShowsTheMessageAndClosesAfter500ms) {
   At(1024, 768, 32, 60);
   fake->taskBar = 3;
-  fake->modes = {Mode(800, 600, 32, 75, 1), Mode(800, 600, 16, 85, 2),
-                 Mode(800, 600, 32, 60, 3)};
+  fake->modes = {Mode(800, 600, 32, 75, 1), Mode(800, 600, 16, 85, 2), Mode(800, 600, 32, 60, 3)};
   fake->modes[2].orientation = 1;  // rotated modes never count
   CreateMenu();
   ASSERT_EQ(fake->shownBoxes.size(), 1u);
@@ -122,12 +120,8 @@ TEST_F(StartupTest, DisplaySettingsFileDecidesWhetherTheDisplayMaySwitch) {
     bool switched;
   };
   const Case cases[] = {
-      {nullptr, true},
-      {"SET=YES\r\n", true},
-      {"Display: SET=YES please", true},
-      {"SET=NO\r\n", false},
-      {"set=yes\r\n", false},
-      {"first line\r\nSET=YES\r\n", false},
+      {nullptr, true},       {"SET=YES\r\n", true},  {"Display: SET=YES please", true},
+      {"SET=NO\r\n", false}, {"set=yes\r\n", false}, {"first line\r\nSET=YES\r\n", false},
       {"", false},
   };
   for (const Case& c : cases) {

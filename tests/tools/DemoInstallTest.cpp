@@ -24,8 +24,8 @@ TEST(DemoInstall, MakesEveryMenuPictureInBothLanguagesAtTheLayoutsSizes) {
   }
   for (char language : {'A', 'E'}) {
     for (int n = 0; n <= menu::kSubjectCount; ++n) {
-      const Bitmap32 picture = LoadPicture(dir.Str() + "\\\\menu\\menu_" + std::to_string(n) +
-                                           "_" + language + ".jpg");
+      const Bitmap32 picture =
+          LoadPicture(dir.Str() + "\\\\menu\\menu_" + std::to_string(n) + "_" + language + ".jpg");
       EXPECT_EQ(picture.Width(), menu::kScreenWidth);
       EXPECT_EQ(picture.Height(), menu::kScreenHeight);
     }

@@ -45,8 +45,8 @@ const std::array<std::array<SubjectText, 5>, menu::kSubjectCount> kEntries{{
 }};
 
 constexpr std::array<TColor, menu::kSubjectCount> kSubjectColors{
-    RGBColor(230, 90, 70), RGBColor(70, 140, 230), RGBColor(240, 180, 40),
-    RGBColor(120, 190, 80), RGBColor(170, 100, 210)};
+    RGBColor(230, 90, 70), RGBColor(70, 140, 230), RGBColor(240, 180, 40), RGBColor(120, 190, 80),
+    RGBColor(170, 100, 210)};
 
 const char* Text(const SubjectText& t, char language) {
   return language == 'A' ? t.afrikaans : t.english;
@@ -56,7 +56,8 @@ Rect RectOf(const menu::ControlSpec& c) { return Rect::FromSize(c.left, c.top, c
 
 void WriteFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   if (!out) throw std::runtime_error("Cannot write " + path.string());
 }
 
@@ -137,8 +138,8 @@ void MakeMenuPictures(const fs::path& menuFolder) {
     }
     for (int n = 1; n <= menu::kSubjectCount; ++n) {
       for (int m = 1; m <= menu::EntryCount(n); ++m) {
-        const std::string name = "sub_" + std::to_string(n) + "_" + std::to_string(m) + "_" +
-                                 language + ".jpg";
+        const std::string name =
+            "sub_" + std::to_string(n) + "_" + std::to_string(m) + "_" + language + ".jpg";
         WriteFile(menuFolder / name, EncodeJpeg(SubPicture(n, m, language), kJpegQuality));
       }
     }
