@@ -18,8 +18,8 @@ e2e_cleanup() {
 
 # e2e_setup LAUNCHER DEMO_TOOL OUT_DIR [SCREEN]: starts Xvfb and makes a demo install.
 e2e_setup() {
-  E2E_LAUNCHER=$1
-  E2E_DEMO_TOOL=$2
+  E2E_LAUNCHER=$(readlink -f "$1")
+  E2E_DEMO_TOOL=$(readlink -f "$2")
   E2E_OUT=$3
   local screen=${4:-800x600x24}
   mkdir -p "$E2E_OUT"
