@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "framework/Control.h"
@@ -32,6 +33,11 @@ struct TMorphFrame {
 // floor((source * (32 - w) + target * w) / 32). Nothing is written when w is 0.
 void MorphBlend(uint8_t* display, const uint8_t* source, const uint8_t* target, size_t bytes,
                 int w);
+
+// Every implementation of the blend step this processor can run, by name, so each can
+// be checked against the byte formula (MorphBlend picks the fastest).
+using MorphBlendFunction = void (*)(uint8_t*, const uint8_t*, const uint8_t*, size_t, int);
+std::vector<std::pair<const char*, MorphBlendFunction>> MorphBlendVariants();
 
 class TMorphButton : public TControl {
  public:

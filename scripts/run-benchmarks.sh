@@ -13,6 +13,10 @@ for bench in "$bin"/bench_*; do
   echo "== $name"
   "$bench" --benchmark_min_time=0.2 || status=1
 done
+if [ -x "$bin/morph_present" ]; then
+  echo "== morph button under Xvfb"
+  xvfb-run -a -s "-screen 0 800x600x24 -nolisten tcp" "$bin/morph_present" 11 || status=1
+fi
 if [ -x "$bin/bench_minimal_sdl" ]; then
   echo "== start-up and idle"
   bash bench/startup/startup_bench.sh "$bin/pelkor-tazu" "$bin/bench_minimal_sdl" \

@@ -3,6 +3,8 @@
 // compressor's output size against jlha's on the same data.
 #include <benchmark/benchmark.h>
 
+#include "bench/common/RatioReporter.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -110,18 +112,7 @@ void ExpandLhasa(benchmark::State& state, const std::string& name) {
 }
 
 // Remembers each run's real time per iteration for the ratio table.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const auto& run : runs) {
-      if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-        seconds[run.benchmark_name()] = run.GetAdjustedRealTime();
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> seconds;
-};
+using tazu::bench::RatioReporter;
 
 std::vector<uint8_t> ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -5,6 +5,9 @@
 #include <cstdlib>
 
 int main() {
+  // The same software window surface the launcher presents through, so both programs
+  // take the same road to the screen.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_Init(SDL_INIT_VIDEO) != 0) return 1;
   SDL_Window* window = SDL_CreateWindow("minimal", 0, 0, 800, 600, SDL_WINDOW_BORDERLESS);
   if (window == nullptr) return 1;

@@ -6,7 +6,7 @@
 #  - idle: CPU time of the launcher sitting on its menu for 5 s; target <= 1% of a core.
 # usage: startup_bench.sh LAUNCHER MINIMAL_SDL DEMO_TOOL [RUNS]
 set -euo pipefail
-launcher=$1 minimal=$2 demo_tool=$3 runs=${4:-15}
+launcher=$(readlink -f "$1") minimal=$(readlink -f "$2") demo_tool=$(readlink -f "$3") runs=${4:-15}
 
 tmp=$(mktemp -d)
 cleanup() {

@@ -38,22 +38,28 @@ class MorphButtonTest : public FrameworkTest {
   Bitmap32 hover = Solid(44, 44, MakePixel(250, 200, 100));
 };
 
-TEST(MorphBlend, MatchesTheByteFormulaOnRandomFramesWithRowPadding) {
+TEST(MorphBlend, EveryImplementationMatchesTheByteFormulaOnRandomFramesWithRowPadding) {
   std::mt19937 random(7);
-  for (int width : {1, 3, 5, 43, 44, 45}) {
-    TMorphFrame source, target, display;
-    for (TMorphFrame* f : {&source, &target, &display}) f->SetSize(width, 7);
-    for (auto& b : source.bytes) b = static_cast<uint8_t>(random());
-    for (auto& b : target.bytes) b = static_cast<uint8_t>(random());
-    ASSERT_EQ(source.bytes.size() % 4, 0u);
-    for (int w = 0; w <= 32; ++w) {
-      display.bytes.assign(display.bytes.size(), 0xAB);
-      MorphBlend(display.bytes.data(), source.bytes.data(), target.bytes.data(),
-                 display.bytes.size(), w);
-      for (size_t i = 0; i < display.bytes.size(); ++i) {
-        const int expected =
-            w == 0 ? 0xAB : (source.bytes[i] * (32 - w) + target.bytes[i] * w) / 32;
-        ASSERT_EQ(display.bytes[i], expected) << "width " << width << " w " << w << " at " << i;
+  auto variants = MorphBlendVariants();
+  variants.emplace_back("chosen", MorphBlend);
+  for (const auto& [name, blend] : variants) {
+    for (int width : {1, 3, 5, 11, 43, 44, 45}) {
+      TMorphFrame source, target, display;
+      for (TMorphFrame* f : {&source, &target, &display}) f->SetSize(width, 7);
+      for (auto& b : source.bytes) b = static_cast<uint8_t>(random());
+      for (auto& b : target.bytes) b = static_cast<uint8_t>(random());
+      ASSERT_EQ(source.bytes.size() % 4, 0u);
+      // Weight 0 writes nothing; MorphBlend alone is asked for it.
+      for (int w = blend == MorphBlend ? 0 : 1; w <= 32; ++w) {
+        display.bytes.assign(display.bytes.size(), 0xAB);
+        blend(display.bytes.data(), source.bytes.data(), target.bytes.data(), display.bytes.size(),
+              w);
+        for (size_t i = 0; i < display.bytes.size(); ++i) {
+          const int expected =
+              w == 0 ? 0xAB : (source.bytes[i] * (32 - w) + target.bytes[i] * w) / 32;
+          ASSERT_EQ(display.bytes[i], expected)
+              << name << " width " << width << " w " << w << " at " << i;
+        }
       }
     }
   }
