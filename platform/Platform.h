@@ -136,6 +136,41 @@ enum DisplayChangeResult : int {
 constexpr uint32_t WM_DISPLAYCHANGE = 0x007E;
 
 using TaskBarHandle = uint64_t;  // 0: no task bar
+using ProcessHandle = uint64_t;  // 0: no process
+
+// A request to start a program or open a document the shell's way.
+struct ShellExecuteRequest {
+  std::string verb;        // "open", "print" or "explore"
+  std::string file;        // program, document or folder, written the Windows way
+  std::string parameters;  // one string, split into arguments by the Windows rules
+  std::string directory;   // working folder; empty: the caller's current folder
+  int show = 5;            // SW_SHOW and the other show states
+};
+
+struct ShellExecuteResult {
+  // The started process, or 0 when the shell started none (or failed).
+  ProcessHandle process = 0;
+  // The shell's instance code: above 32 on success, else an SE_ERR_ / ERROR_ code.
+  int instanceCode = 0;
+};
+
+// Shell failure codes.
+enum ShellError : int {
+  SE_ERR_FNF = 2,
+  SE_ERR_PNF = 3,
+  SE_ERR_ACCESSDENIED = 5,
+  SE_ERR_OOM = 8,
+  SE_ERR_SHARE = 26,
+  SE_ERR_ASSOCINCOMPLETE = 27,
+  SE_ERR_DDETIMEOUT = 28,
+  SE_ERR_DDEFAIL = 29,
+  SE_ERR_DDEBUSY = 30,
+  SE_ERR_NOASSOC = 31,
+  SE_ERR_DLLNOTFOUND = 32,
+};
+
+// The exit code of a process that has not ended.
+constexpr uint32_t STILL_ACTIVE = 259;
 
 class Platform {
  public:
@@ -190,6 +225,16 @@ class Platform {
   // Exchanges (true) or restores (false) the primary and secondary buttons for the
   // whole system, for this session only.
   virtual void SetMouseButtonsSwapped(bool swapped) = 0;
+
+  // ---- processes ----
+  virtual ShellExecuteResult ShellExecute(const ShellExecuteRequest& request) = 0;
+  // The process's exit code (STILL_ACTIVE while it runs), or nothing when it cannot
+  // be read (no such process, or the handle is 0).
+  virtual std::optional<uint32_t> GetExitCodeProcess(ProcessHandle process) = 0;
+  // Blocks until the process has ended.
+  virtual void WaitForProcess(ProcessHandle process) = 0;
+  // Gives the handle back; a process still running goes on (and is reaped when it ends).
+  virtual void CloseProcess(ProcessHandle process) = 0;
 
   // ---- message boxes ----
   // A box of the system's own, or nothing when the platform has none (the framework
