@@ -24,6 +24,13 @@ void TComponent::DestroyComponents() {
   while (!components_.empty()) Free(components_.back());
 }
 
+void TComponent::FreeLast(TComponent* owned) {
+  auto it = std::find(components_.begin(), components_.end(), owned);
+  if (it == components_.end()) return;
+  components_.erase(it);
+  components_.insert(components_.begin(), owned);  // freed newest first, so this goes last
+}
+
 void TComponent::Free(TComponent* component) {
   if (component == nullptr) return;
   component->BeforeDestruction();

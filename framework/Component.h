@@ -41,6 +41,10 @@ class TComponent : public TObject {
     return new T(this, std::forward<Args>(args)...);
   }
 
+  // Moves `owned` (one of this component's own) so that it is freed after all the
+  // others: for services that everything else may still use while it goes.
+  void FreeLast(TComponent* owned);
+
   // Called once the screen that holds it has been built (the layouts' "Loaded").
   virtual void Loaded() {}
   // Runs while the component is still whole, right before it is deleted by its owner

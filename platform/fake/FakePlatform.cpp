@@ -240,6 +240,67 @@ void FakePlatform::SetMouseButtonsSwapped(bool swapped) {
   mouseSwapped = swapped;
 }
 
+// ---- processes ----
+
+ShellExecuteResult FakePlatform::ShellExecute(const ShellExecuteRequest& request) {
+  calls.push_back("ShellExecute " + request.verb + " " + request.file + " " + request.parameters);
+  shellRequests.push_back(request);
+  ShellOutcome outcome = shellDefault;
+  if (!shellOutcomes.empty()) {
+    outcome = shellOutcomes.front();
+    shellOutcomes.pop_front();
+  }
+  ShellExecuteResult result;
+  result.instanceCode = outcome.instanceCode;
+  if (outcome.giveProcess && outcome.instanceCode > SE_ERR_DLLNOTFOUND) {
+    std::lock_guard lock(mutex_);
+    result.process = nextProcess_++;
+    processes[result.process].request = request;
+  }
+  return result;
+}
+
+std::optional<uint32_t> FakePlatform::GetExitCodeProcess(ProcessHandle process) {
+  std::lock_guard lock(mutex_);
+  const auto it = processes.find(process);
+  if (it == processes.end() || it->second.closed) return std::nullopt;
+  return it->second.exitCode;
+}
+
+void FakePlatform::EndProcess(ProcessHandle process, uint32_t exitCode) {
+  {
+    std::lock_guard lock(mutex_);
+    processes.at(process).exitCode = exitCode;
+  }
+  wakeup_.notify_all();
+}
+
+void FakePlatform::WaitForProcess(ProcessHandle process) {
+  calls.push_back("WaitForProcess " + std::to_string(process));
+  waitedProcesses.push_back(process);
+  std::unique_lock lock(mutex_);
+  const auto it = processes.find(process);
+  if (it == processes.end() || it->second.closed) return;  // nothing to wait for
+  ProcessRecord& record = it->second;
+  if (record.exitCode != STILL_ACTIVE) return;
+  if (endOnWait) {
+    record.exitCode = waitExitCode;
+    return;
+  }
+  if (!wakeup_.wait_for(lock, std::chrono::milliseconds(realWaitLimitMs),
+                        [&] { return record.exitCode != STILL_ACTIVE; })) {
+    throw std::runtime_error("FakePlatform: waiting for a process that nothing ends");
+  }
+}
+
+void FakePlatform::CloseProcess(ProcessHandle process) {
+  calls.push_back("CloseProcess " + std::to_string(process));
+  closedProcesses.push_back(process);
+  std::lock_guard lock(mutex_);
+  const auto it = processes.find(process);
+  if (it != processes.end()) it->second.closed = true;
+}
+
 // ---- input helpers ----
 
 void FakePlatform::MoveMouse(WindowHandle window, int x, int y) {

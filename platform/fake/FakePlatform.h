@@ -57,6 +57,10 @@ class FakePlatform : public Platform {
   TaskBarHandle FindTaskBar() override;
   void ShowTaskBar(TaskBarHandle taskBar, bool show) override;
   void SetMouseButtonsSwapped(bool swapped) override;
+  ShellExecuteResult ShellExecute(const ShellExecuteRequest& request) override;
+  std::optional<uint32_t> GetExitCodeProcess(ProcessHandle process) override;
+  void WaitForProcess(ProcessHandle process) override;
+  void CloseProcess(ProcessHandle process) override;
 
   // ---- script: input. PushEvent may be called from any thread; the helpers below
   // also update cursorPos and belong to the UI thread. ----
@@ -107,6 +111,34 @@ class FakePlatform : public Platform {
   std::vector<ModeChange> modeChanges;
   std::vector<std::pair<uintptr_t, intptr_t>> displayBroadcasts;
 
+  // ---- script: processes ----
+  // What one ShellExecute answers: the instance code and whether a process is handed
+  // out (a success without one is a document taken by a program already running).
+  struct ShellOutcome {
+    int instanceCode = 42;
+    bool giveProcess = true;
+  };
+  // Taken front first, one per ShellExecute; `shellDefault` once the queue is empty.
+  std::deque<ShellOutcome> shellOutcomes;
+  ShellOutcome shellDefault;
+  // Every process handed out: it runs (STILL_ACTIVE) until the test ends it.
+  struct ProcessRecord {
+    ShellExecuteRequest request;
+    uint32_t exitCode = STILL_ACTIVE;
+    bool closed = false;  // a closed handle can no longer be queried
+  };
+  std::map<ProcessHandle, ProcessRecord> processes;
+  // Ends a process; safe from any thread (it also releases a WaitForProcess).
+  void EndProcess(ProcessHandle process, uint32_t exitCode);
+  // WaitForProcess on a running process: with endOnWait the process ends at once with
+  // `waitExitCode`; without it the call blocks until EndProcess from another thread, and
+  // raises after realWaitLimitMs so that a test cannot hang.
+  bool endOnWait = true;
+  uint32_t waitExitCode = 0;
+  std::vector<ShellExecuteRequest> shellRequests;  // every request, in order
+  std::vector<ProcessHandle> closedProcesses;      // every CloseProcess, in order
+  std::vector<ProcessHandle> waitedProcesses;      // every WaitForProcess, in order
+
   // ---- records ----
   Rect screen{0, 0, 800, 600};
   Point cursorPos;
@@ -131,6 +163,7 @@ class FakePlatform : public Platform {
   uint64_t now_ = 0;
   WindowHandle nextWindow_ = 1;
   CursorHandle nextCursor_ = 100;
+  ProcessHandle nextProcess_ = 0x1000;
 };
 
 }  // namespace tazu

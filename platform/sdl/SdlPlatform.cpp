@@ -1,5 +1,7 @@
 #include "platform/sdl/SdlPlatform.h"
 
+#include "platform/posix/ProcessLauncher.h"
+
 #include <SDL.h>
 
 #include <cstdlib>
@@ -100,6 +102,7 @@ SdlPlatform::SdlPlatform() {
   // before any thread exists so that every thread inherits the block.
   if (HasXDisplay()) guardian_ = std::make_unique<SessionGuardian>(&X11Desktop::Restore);
   signals_ = std::make_unique<TerminationSignals>();
+  processes_ = std::make_unique<ProcessLauncher>();
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   // Window pixels go through SDL's software framebuffer; drivers without one of their
   // own would otherwise load a GL stack just to show a bitmap.
@@ -398,5 +401,19 @@ bool SdlPlatform::Translate(const SDL_Event& in, Event& out) {
     default: return false;
   }
 }
+
+// ---- processes: the POSIX launcher does the work ----
+
+ShellExecuteResult SdlPlatform::ShellExecute(const ShellExecuteRequest& request) {
+  return processes_->ShellExecute(request);
+}
+
+std::optional<uint32_t> SdlPlatform::GetExitCodeProcess(ProcessHandle process) {
+  return processes_->GetExitCodeProcess(process);
+}
+
+void SdlPlatform::WaitForProcess(ProcessHandle process) { processes_->WaitForProcess(process); }
+
+void SdlPlatform::CloseProcess(ProcessHandle process) { processes_->CloseProcess(process); }
 
 }  // namespace tazu

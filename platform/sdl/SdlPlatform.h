@@ -18,6 +18,8 @@ union SDL_Event;
 
 namespace tazu {
 
+class ProcessLauncher;
+
 class SessionGuardian;
 class TerminationSignals;
 class X11Desktop;
@@ -60,6 +62,11 @@ class SdlPlatform : public Platform {
   void ShowTaskBar(TaskBarHandle taskBar, bool show) override;
   void SetMouseButtonsSwapped(bool swapped) override;
 
+  ShellExecuteResult ShellExecute(const ShellExecuteRequest& request) override;
+  std::optional<uint32_t> GetExitCodeProcess(ProcessHandle process) override;
+  void WaitForProcess(ProcessHandle process) override;
+  void CloseProcess(ProcessHandle process) override;
+
  private:
   SDL_Window* Find(WindowHandle window) const;
   bool Translate(const SDL_Event& in, Event& out);
@@ -74,6 +81,7 @@ class SdlPlatform : public Platform {
   std::unique_ptr<SessionGuardian> guardian_;
   std::unique_ptr<TerminationSignals> signals_;
   std::unique_ptr<X11Desktop> desktop_;  // null without an X server under SDL
+  std::unique_ptr<ProcessLauncher> processes_;
 };
 
 }  // namespace tazu
