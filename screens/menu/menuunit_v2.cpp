@@ -14,6 +14,11 @@ namespace tazu {
 namespace {
 
 constexpr uint32_t kCloseDelayMs = 500;
+constexpr uint32_t kExecuteDelayMs = 50;
+constexpr int kReportProgram = 15;
+
+constexpr const char* kMissingProgramMessage =
+    "The file you selected does not exists! Please re-install software!";
 constexpr int kMinimumDepth = 16;
 // The values the display-change announcement carries (not the new mode's).
 constexpr uintptr_t kDisplayChangeWParam = 42;
@@ -56,12 +61,7 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
   Position = TPosition::poScreenCenter;
   SetBounds(0, 0, menu::kScreenWidth, menu::kScreenHeight);
   BuildControls();
-
-  closetimer = Create<TTimer>();
-  closetimer->Name = "closetimer";
-  closetimer->SetEnabled(false);
-  closetimer->SetInterval(kCloseDelayMs);
-  closetimer->SetOnTimer([this](TObject* sender) { closetimerTimer(sender); });
+  BuildComponents();
 
   OnCreate = [this](TObject* sender) { FormCreate(sender); };
   OnClose = [this](TObject* sender, TCloseAction& action) { FormClose(sender, action); };
@@ -128,6 +128,44 @@ void TForm1::BuildControls() {
   }
 }
 
+void TForm1::BuildComponents() {
+  closetimer = Create<TTimer>();
+  closetimer->Name = "closetimer";
+  closetimer->SetEnabled(false);
+  closetimer->SetInterval(kCloseDelayMs);
+  closetimer->SetOnTimer([this](TObject* sender) { closetimerTimer(sender); });
+
+  executetimer = Create<TThreadedTimer>();
+  executetimer->Name = "executetimer";
+  executetimer->SetInterval(kExecuteDelayMs);
+  executetimer->OnTimer = [this](TObject* sender) { executetimerTimer(sender); };
+
+  AppExe = Create<TStarter>();
+  AppExe->Name = "AppExe";
+  AppExe->SetAutoStart(true);
+  AppExe->OnAfterStart = [this](TObject* sender) { AppExeAfterStart(sender); };
+  AppExe->OnError = [this](TObject* sender) { AppExeError(sender); };
+  AppExe->OnFinished = [this](TObject* sender) { AppExeFinished(sender); };
+
+  BindEntryClicks();
+  reportbut->OnClick = [this](TObject* sender) { reportbutClick(sender); };
+}
+
+void TForm1::BindEntryClicks() {
+  const std::pair<const char*, void (TForm1::*)(TObject*)> handlers[] = {
+      {"subindex1_1", &TForm1::subindex1_1Click}, {"subindex1_2", &TForm1::subindex1_2Click},
+      {"subindex1_3", &TForm1::subindex1_3Click}, {"subindex2_1", &TForm1::subindex2_1Click},
+      {"subindex2_2", &TForm1::subindex2_2Click}, {"subindex2_3", &TForm1::subindex2_3Click},
+      {"subindex2_4", &TForm1::subindex2_4Click}, {"subindex2_5", &TForm1::subindex2_5Click},
+      {"subindex3_1", &TForm1::subindex3_1Click}, {"subindex3_2", &TForm1::subindex3_2Click},
+      {"subindex4_1", &TForm1::subindex4_1Click}, {"subindex5_1", &TForm1::subindex5_1Click},
+      {"subindex5_2", &TForm1::subindex5_2Click},
+  };
+  for (const auto& [name, handler] : handlers) {
+    PictureControl(name)->OnClick = [this, handler](TObject* sender) { (this->*handler)(sender); };
+  }
+}
+
 TImage* TForm1::PictureControl(std::string_view name) const {
   auto it = pictures_.find(name);
   return it == pictures_.end() ? nullptr : it->second;
@@ -156,7 +194,7 @@ void TForm1::FormCreate(TObject*) {
   FillActivityTable();
 }
 
-void TForm1::FormClose(TObject*, TCloseAction&) {}
+void TForm1::FormClose(TObject*, TCloseAction&) { executetimer->SetEnabled(false); }
 
 void TForm1::FormDestroy(TObject*) {
   SetMouseButtonsSwapped(false);
@@ -318,6 +356,76 @@ void TForm1::mover1Click(TObject* sender) {
   SubjectOpen.fill(false);
   SubjectOpen[k] = true;
   ShowMenuPicture(k);
+}
+
+// ---- launching ----
+
+void TForm1::SelectActivity(int index) {
+  SelectedActivity = index;
+  executetimer->SetEnabled(true);
+}
+
+void TForm1::executetimerTimer(TObject*) {
+  executetimer->SetEnabled(false);
+  StartProgram(ActivityTable[static_cast<size_t>(SelectedActivity)]);
+}
+
+void TForm1::reportbutClick(TObject*) { StartProgram(ActivityTable[kReportProgram]); }
+
+std::string TForm1::BuildProgramParameters() const {
+  const std::string values[] = {InstallFolder,   LearnerName, LearnerSecondKey,
+                                LearnerShortKey, "TRUE",      Language == "A" ? "AFR" : "ENG"};
+  std::string parameters;
+  for (const std::string& value : values) {
+    if (!parameters.empty()) parameters += ' ';
+    parameters += "\"*" + value + "#\"";
+  }
+  return parameters;
+}
+
+void TForm1::StartProgram(const std::string& relativePath) {
+  if (ActivityRunning) return;
+  ProgramPath = InstallFolder + relativePath;
+  LearnerSecondKey.clear();
+  LearnerShortKey.clear();
+  ProgramParameters = BuildProgramParameters();
+  if (!FileExists(ProgramPath)) {
+    ShowMessage(*Application(), kMissingProgramMessage);
+    ActivityRunning = false;
+    return;
+  }
+  if (MidiList.size() > 1 && MusicIsPlaying()) {
+    MusicHeld = true;
+    StopMusic();
+  }
+  AppExe->SetCommand(ProgramPath);
+  AppExe->SetParameters(ProgramParameters);
+  startFailed_ = false;
+  AppExe->Execute();
+}
+
+void TForm1::AppExeAfterStart(TObject*) {
+  if (startFailed_) return;  // the error handler has already put things back
+  ActivityRunning = true;
+  SetWindowState(TWindowState::wsMinimized);
+}
+
+void TForm1::ActivityEnded() {
+  ActivityRunning = false;
+  SetWindowState(TWindowState::wsNormal);
+  Invalidate();
+  Update();
+  if (MusicHeld) {
+    MusicHeld = false;
+    PlayNextMusic();
+  }
+}
+
+void TForm1::AppExeFinished(TObject*) { ActivityEnded(); }
+
+void TForm1::AppExeError(TObject*) {
+  startFailed_ = true;
+  ActivityEnded();
 }
 
 void TForm1::DevelopmentSignIn(const std::string& language) {

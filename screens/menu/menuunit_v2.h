@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "controls/MorphButton.h"
+#include "controls/Starter.h"
+#include "controls/ThreadedTimer.h"
 #include "framework/Form.h"
 #include "framework/Image.h"
 #include "framework/Timer.h"
@@ -38,8 +40,23 @@ class TForm1 : public TForm {
   TMorphButton* reportbut = nullptr;
   TMorphButton* exitbut = nullptr;
   TTimer* closetimer = nullptr;
+  TThreadedTimer* executetimer = nullptr;
+  TStarter* AppExe = nullptr;
   // Any picture control of the screen by its name (`mover2`, `subindex2_4`, `sub2`, ...).
   TImage* PictureControl(std::string_view name) const;
+
+  // ---- the learner and the activity run ----
+  std::string LearnerName;
+  // The roster's second key and short key: always empty in this program.
+  std::string LearnerSecondKey;
+  std::string LearnerShortKey;
+  int SelectedActivity = 0;
+  bool ActivityRunning = false;
+  std::string ProgramPath;
+  std::string ProgramParameters;
+  // Music: the names of the pieces known and whether an activity holds it.
+  std::vector<std::string> MidiList;
+  bool MusicHeld = false;
 
   // ---- navigation state ----
   // Subject shown by the background: 255 before the first sign-in, then 0 to 5.
@@ -71,6 +88,32 @@ class TForm1 : public TForm {
   void mover1Click(TObject* sender);
   void frameMouseMove(TObject* sender, unsigned shift, int x, int y);
   void subindex5_1MouseMove(TObject* sender, unsigned shift, int x, int y);
+
+  // ---- launching ----
+  // One click handler per entry hot spot (subindex1_1Click ... subindex5_2Click) selects
+  // that entry's activity; they share this body.
+  void SelectActivity(int index);
+  void subindex1_1Click(TObject*) { SelectActivity(1); }
+  void subindex1_2Click(TObject*) { SelectActivity(2); }
+  void subindex1_3Click(TObject*) { SelectActivity(3); }
+  void subindex2_1Click(TObject*) { SelectActivity(5); }
+  void subindex2_2Click(TObject*) { SelectActivity(6); }
+  void subindex2_3Click(TObject*) { SelectActivity(7); }
+  void subindex2_4Click(TObject*) { SelectActivity(8); }
+  void subindex2_5Click(TObject*) { SelectActivity(9); }
+  void subindex3_1Click(TObject*) { SelectActivity(10); }
+  void subindex3_2Click(TObject*) { SelectActivity(11); }
+  void subindex4_1Click(TObject*) { SelectActivity(12); }
+  void subindex5_1Click(TObject*) { SelectActivity(13); }
+  void subindex5_2Click(TObject*) { SelectActivity(14); }
+  void executetimerTimer(TObject* sender);
+  void reportbutClick(TObject* sender);
+  void StartProgram(const std::string& relativePath);
+  void AppExeAfterStart(TObject* sender);
+  void AppExeFinished(TObject* sender);
+  void AppExeError(TObject* sender);
+  // The six-field parameter string every activity program is given.
+  std::string BuildProgramParameters() const;
   // Development only (never reachable from the screen): the signed-in state without
   // the intro, for running the menu on its own.
   void DevelopmentSignIn(const std::string& language);
@@ -83,6 +126,14 @@ class TForm1 : public TForm {
 
  private:
   void BuildControls();
+  void BuildComponents();
+  void BindEntryClicks();
+  void ActivityEnded();
+  // Music hooks for the activity run (the player comes with the music).
+  bool MusicIsPlaying() const { return false; }
+  void StopMusic() {}
+  void PlayNextMusic() {}
+  bool startFailed_ = false;
   // Every picture control with its lower-cased group key, in stacking order.
   template <class Fn>
   void ForEachPicture(Fn&& fn);
