@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/Pixels.h"
 
@@ -56,7 +57,8 @@ enum class EventKind {
   Expose,        // the window's pixels must be shown again
   Activated,     // the window received the input focus
   Timer,
-  Wake,  // Platform::Wake was called
+  MusicNotify,  // the music player finished a command (played to the end, stopped, ...)
+  Wake,         // Platform::Wake was called
 };
 
 struct Event {
@@ -169,6 +171,9 @@ enum ShellError : int {
   SE_ERR_DLLNOTFOUND = 32,
 };
 
+// The music player's state, as the media control interface reports it.
+enum class MusicMode { NotReady, Stopped, Playing, Seeking, Paused, Open };
+
 // The exit code of a process that has not ended.
 constexpr uint32_t STILL_ACTIVE = 259;
 
@@ -235,6 +240,28 @@ class Platform {
   virtual void WaitForProcess(ProcessHandle process) = 0;
   // Gives the handle back; a process still running goes on (and is reaped when it ends).
   virtual void CloseProcess(ProcessHandle process) = 0;
+
+  // ---- music: one file open at a time ----
+  // Opens `file` for playing; on failure nothing is open and the device's message
+  // comes back.
+  virtual std::optional<std::string> MusicOpen(const std::string& file) = 0;
+  virtual void MusicClose() = 0;
+  // Starts playing and returns at once. A MusicNotify event follows when the piece
+  // has played to its end or was interrupted. A refusal is silent.
+  virtual void MusicPlay() = 0;
+  virtual void MusicStop() = 0;
+  virtual void MusicRewind() = 0;
+  virtual MusicMode MusicGetMode() = 0;
+  // Milliseconds; the position equals the length once a piece has played to its end.
+  virtual uint32_t MusicPosition() = 0;
+  virtual uint32_t MusicLength() = 0;
+
+  // ---- sound cues ----
+  virtual int WaveOutDeviceCount() = 0;
+  // Plays a whole RIFF WAVE file held in memory, asynchronously; a cue still playing
+  // is cut off. False when it cannot be played.
+  virtual bool PlayWave(const std::vector<uint8_t>& riffFile) = 0;
+  virtual void StopWave() = 0;
 
   // ---- message boxes ----
   // A box of the system's own, or nothing when the platform has none (the framework

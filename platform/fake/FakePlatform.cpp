@@ -301,6 +301,75 @@ void FakePlatform::CloseProcess(ProcessHandle process) {
   if (it != processes.end()) it->second.closed = true;
 }
 
+// ---- music and cues ----
+
+namespace {
+Event MusicNotice() {
+  Event e;
+  e.kind = EventKind::MusicNotify;
+  return e;
+}
+}  // namespace
+
+std::optional<std::string> FakePlatform::MusicOpen(const std::string& file) {
+  calls.push_back("MusicOpen " + file);
+  if (musicOpenError) return musicOpenError;
+  musicFile = file;
+  musicOpened.push_back(file);
+  musicMode = MusicMode::Stopped;
+  musicPositionMs = 0;
+  return std::nullopt;
+}
+
+void FakePlatform::MusicClose() {
+  calls.push_back("MusicClose");
+  musicFile.clear();
+  musicMode = MusicMode::NotReady;
+  musicPositionMs = 0;
+}
+
+void FakePlatform::MusicPlay() {
+  calls.push_back("MusicPlay");
+  if (!musicFile.empty()) musicMode = MusicMode::Playing;
+}
+
+void FakePlatform::MusicStop() {
+  calls.push_back("MusicStop");
+  if (musicMode == MusicMode::Playing) {
+    musicMode = MusicMode::Stopped;
+    PushEvent(MusicNotice());  // the interrupted play's notice
+  }
+}
+
+void FakePlatform::MusicRewind() {
+  calls.push_back("MusicRewind");
+  musicPositionMs = 0;
+}
+
+MusicMode FakePlatform::MusicGetMode() { return musicMode; }
+
+uint32_t FakePlatform::MusicPosition() { return musicPositionMs; }
+
+uint32_t FakePlatform::MusicLength() { return musicFile.empty() ? 0 : musicLengthMs; }
+
+void FakePlatform::EndMusic() {
+  musicPositionMs = musicLengthMs;
+  musicMode = MusicMode::Stopped;
+  PushEvent(MusicNotice());
+}
+
+bool FakePlatform::PlayWave(const std::vector<uint8_t>& riffFile) {
+  calls.push_back("PlayWave");
+  if (waveDevices == 0) return false;
+  wavesPlayed.push_back(riffFile);
+  return true;
+}
+
+void FakePlatform::StopWave() {
+  calls.push_back("StopWave");
+  ++waveStops;
+}
+
 // ---- input helpers ----
 
 void FakePlatform::MoveMouse(WindowHandle window, int x, int y) {

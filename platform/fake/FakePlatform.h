@@ -49,6 +49,17 @@ class FakePlatform : public Platform {
   TimerHandle StartTimer(uint32_t intervalMs) override;
   void StopTimer(TimerHandle timer) override;
   std::optional<ModalResult> ShowNativeMessageBox(const MessageBoxRequest& request) override;
+  std::optional<std::string> MusicOpen(const std::string& file) override;
+  void MusicClose() override;
+  void MusicPlay() override;
+  void MusicStop() override;
+  void MusicRewind() override;
+  MusicMode MusicGetMode() override;
+  uint32_t MusicPosition() override;
+  uint32_t MusicLength() override;
+  int WaveOutDeviceCount() override { return waveDevices; }
+  bool PlayWave(const std::vector<uint8_t>& riffFile) override;
+  void StopWave() override;
   DisplayCaps GetDisplayCaps(WindowHandle window) override;
   std::optional<DisplayMode> CurrentDisplayMode() override;
   std::optional<DisplayMode> EnumDisplayMode(int index) override;
@@ -138,6 +149,20 @@ class FakePlatform : public Platform {
   std::vector<ShellExecuteRequest> shellRequests;  // every request, in order
   std::vector<ProcessHandle> closedProcesses;      // every CloseProcess, in order
   std::vector<ProcessHandle> waitedProcesses;      // every WaitForProcess, in order
+
+  // ---- script: music and cues ----
+  // An open fails with this message when set (a machine that cannot play MIDI).
+  std::optional<std::string> musicOpenError;
+  uint32_t musicLengthMs = 60000;
+  std::string musicFile;  // the open file, "" when none
+  MusicMode musicMode = MusicMode::NotReady;
+  uint32_t musicPositionMs = 0;
+  std::vector<std::string> musicOpened;  // every file opened, in order
+  // The piece plays to its end: position = length, stopped, and a notice is posted.
+  void EndMusic();
+  int waveDevices = 1;
+  std::vector<std::vector<uint8_t>> wavesPlayed;
+  int waveStops = 0;
 
   // ---- records ----
   Rect screen{0, 0, 800, 600};
