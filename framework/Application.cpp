@@ -6,6 +6,7 @@
 #include "framework/Dialogs.h"
 #include "framework/Form.h"
 #include "framework/HintWindow.h"
+#include "framework/MediaPlayer.h"
 #include "framework/Timer.h"
 
 namespace tazu {
@@ -94,6 +95,12 @@ void TApplication::Dispatch(const Event& event) {
       if (it != timers_.end()) it->second->Fire();
       return;
     }
+    case EventKind::MusicNotify:
+      // The platform has one music player, so the notice is for whichever player is open.
+      for (TMediaPlayer* player : std::vector<TMediaPlayer*>(mediaPlayers_)) {
+        if (player->IsOpen()) player->Notify();
+      }
+      return;
     case EventKind::CloseRequest:
       if (event.window == 0) {
         if (mainForm_ != nullptr) mainForm_->Close();

@@ -22,6 +22,7 @@ namespace tazu {
 class TForm;
 class TControl;
 class TTimer;
+class TMediaPlayer;
 class THintWindow;
 
 using THintWindowClass = std::function<std::unique_ptr<THintWindow>(TApplication& app)>;
@@ -114,6 +115,8 @@ class TApplication : public TComponent {
   void ReleaseForm(TForm* form);
   void TimerStarted(TimerHandle handle, TTimer* timer);
   void TimerStopped(TimerHandle handle);
+  void MediaPlayerCreated(TMediaPlayer* player) { mediaPlayers_.push_back(player); }
+  void MediaPlayerDestroyed(TMediaPlayer* player) { std::erase(mediaPlayers_, player); }
 
  private:
   struct SyncItem {
@@ -141,6 +144,7 @@ class TApplication : public TComponent {
   bool terminated_ = false;
   std::map<TimerHandle, TTimer*> timers_;
   std::map<int, CursorHandle> cursors_;
+  std::vector<TMediaPlayer*> mediaPlayers_;
 
   std::mutex syncMutex_;
   std::condition_variable syncDone_;

@@ -1,6 +1,9 @@
 #include "screens/menu/menuunit_v2.h"
 
+#include <chrono>
+#include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "base/Paths.h"
 #include "base/Text.h"
@@ -16,6 +19,14 @@ namespace {
 constexpr uint32_t kCloseDelayMs = 500;
 constexpr uint32_t kExecuteDelayMs = 50;
 constexpr int kReportProgram = 15;
+
+constexpr size_t kMaxMidiNames = 50;
+constexpr const char* kFirstPiece = "pelkor2.mid";
+constexpr const char* kMidiMask = "*.mid";
+constexpr const char* kMidiDriverQuestion =
+    "The MCI driver for midi-files is not properly installed. Midi files are music files that "
+    "are used for background music. Do you want to disable the music?";
+constexpr const char* kMidiRemovedMessage = "Please re-start this program. Midi-files have been removed.";
 
 constexpr const char* kMissingProgramMessage =
     "The file you selected does not exists! Please re-install software!";
@@ -139,6 +150,10 @@ void TForm1::BuildComponents() {
   executetimer->Name = "executetimer";
   executetimer->SetInterval(kExecuteDelayMs);
   executetimer->OnTimer = [this](TObject* sender) { executetimerTimer(sender); };
+
+  music = Create<TMediaPlayer>();
+  music->Name = "music";
+  music->OnNotify = [this](TObject* sender) { musicNotify(sender); };
 
   AppExe = Create<TStarter>();
   AppExe->Name = "AppExe";
@@ -394,9 +409,9 @@ void TForm1::StartProgram(const std::string& relativePath) {
     ActivityRunning = false;
     return;
   }
-  if (MidiList.size() > 1 && MusicIsPlaying()) {
+  if (MidiList.size() > 1 && music->Mode() == MusicMode::Playing) {
     MusicHeld = true;
-    StopMusic();
+    music->Stop();
   }
   AppExe->SetCommand(ProgramPath);
   AppExe->SetParameters(ProgramParameters);
@@ -426,6 +441,65 @@ void TForm1::AppExeFinished(TObject*) { ActivityEnded(); }
 void TForm1::AppExeError(TObject*) {
   startFailed_ = true;
   ActivityEnded();
+}
+
+// ---- music ----
+
+bool TForm1::StartFirstMusic() {
+  if (!FileExists(MusicFolder + kFirstPiece)) return true;
+  MusicHeld = true;
+  music->FileName = MusicFolder + kFirstPiece;
+  try {
+    music->Open();
+  } catch (const EMCIDeviceError&) {
+    if (MessageDlg(*Application(), kMidiDriverQuestion, TMsgDlgType::mtConfirmation,
+                   mbYes | mbNo) != mrYes) {
+      return true;  // no music; MusicHeld stays until an activity program has ended
+    }
+    RemoveMusicFiles();
+    MessageDlg(*Application(), kMidiRemovedMessage, TMsgDlgType::mtInformation, mbOK);
+    Close();
+    return false;
+  }
+  MusicHeld = false;
+  music->Play();
+  return true;
+}
+
+void TForm1::RemoveMusicFiles() {
+  // Only ordinary files matching the mask, in the music folder itself.
+  for (const std::string& name : FindFiles(MusicFolder, kMidiMask)) {
+    std::error_code ignored;
+    std::filesystem::remove(ResolvePath(MusicFolder + name), ignored);
+  }
+}
+
+void TForm1::BuildMidiList() {
+  MidiList.clear();
+  for (const std::string& name : FindFiles(MusicFolder, kMidiMask)) {
+    if (MidiList.size() == kMaxMidiNames) break;
+    MidiList.push_back(name);
+  }
+  MidiListBuilt = true;
+}
+
+void TForm1::PlayNextMusic() {
+  if (MusicHeld) return;
+  if (!MidiListBuilt) BuildMidiList();
+  std::mt19937 random(static_cast<uint32_t>(
+      std::chrono::system_clock::now().time_since_epoch().count()));  // seeded on every call
+  if (MidiList.size() < 2) return;
+  if (music->Mode() == MusicMode::Playing) music->Stop();
+  music->Close();
+  std::uniform_int_distribution<size_t> pick(0, MidiList.size() - 1);
+  music->FileName = MusicFolder + MidiList[pick(random)];
+  music->Open();
+  music->Rewind();
+  music->Play();
+}
+
+void TForm1::musicNotify(TObject*) {
+  if (music->Position() == music->Length()) PlayNextMusic();
 }
 
 void TForm1::DevelopmentSignIn(const std::string& language) {

@@ -14,6 +14,7 @@
 #include "controls/ThreadedTimer.h"
 #include "framework/Form.h"
 #include "framework/Image.h"
+#include "framework/MediaPlayer.h"
 #include "framework/Timer.h"
 #include "platform/Platform.h"
 
@@ -42,6 +43,7 @@ class TForm1 : public TForm {
   TTimer* closetimer = nullptr;
   TThreadedTimer* executetimer = nullptr;
   TStarter* AppExe = nullptr;
+  TMediaPlayer* music = nullptr;
   // Any picture control of the screen by its name (`mover2`, `subindex2_4`, `sub2`, ...).
   TImage* PictureControl(std::string_view name) const;
 
@@ -54,8 +56,10 @@ class TForm1 : public TForm {
   bool ActivityRunning = false;
   std::string ProgramPath;
   std::string ProgramParameters;
-  // Music: the names of the pieces known and whether an activity holds it.
+  // Music: up to 50 piece names, built once on first need; held while an activity
+  // program runs (and while the first piece opens).
   std::vector<std::string> MidiList;
+  bool MidiListBuilt = false;
   bool MusicHeld = false;
 
   // ---- navigation state ----
@@ -112,6 +116,13 @@ class TForm1 : public TForm {
   void AppExeAfterStart(TObject* sender);
   void AppExeFinished(TObject* sender);
   void AppExeError(TObject* sender);
+  // ---- music ----
+  // Starts "pelkor2.mid"; false when the music files were removed and the program is
+  // ending (nothing further of the first activation may run then).
+  bool StartFirstMusic();
+  void PlayNextMusic();
+  void musicNotify(TObject* sender);
+
   // The six-field parameter string every activity program is given.
   std::string BuildProgramParameters() const;
   // Development only (never reachable from the screen): the signed-in state without
@@ -129,10 +140,8 @@ class TForm1 : public TForm {
   void BuildComponents();
   void BindEntryClicks();
   void ActivityEnded();
-  // Music hooks for the activity run (the player comes with the music).
-  bool MusicIsPlaying() const { return false; }
-  void StopMusic() {}
-  void PlayNextMusic() {}
+  void BuildMidiList();
+  void RemoveMusicFiles();
   bool startFailed_ = false;
   // Every picture control with its lower-cased group key, in stacking order.
   template <class Fn>
