@@ -5,6 +5,32 @@ namespace tazu {
 char UpperChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 char LowerChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
+char AnsiUpperChar(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  if (u >= 0xE0 && u <= 0xFE && u != 0xF7) return static_cast<char>(u - 0x20);
+  if (u == 0xFF) return static_cast<char>(0x9F);  // y with diaeresis
+  return UpperChar(c);
+}
+
+char AnsiLowerChar(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  if (u >= 0xC0 && u <= 0xDE && u != 0xD7) return static_cast<char>(u + 0x20);
+  if (u == 0x9F) return static_cast<char>(0xFF);
+  return LowerChar(c);
+}
+
+std::string AnsiUpperCase(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = AnsiUpperChar(c);
+  return out;
+}
+
+std::string AnsiLowerCase(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = AnsiLowerChar(c);
+  return out;
+}
+
 std::string UpperCase(std::string_view s) {
   std::string out(s);
   for (char& c : out) c = UpperChar(c);

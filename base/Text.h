@@ -10,6 +10,11 @@ namespace tazu {
 char UpperChar(char c);
 char LowerChar(char c);
 std::string UpperCase(std::string_view s);
+// Windows-1252 case mapping: ASCII and the accented Latin letters (as typed names need).
+char AnsiUpperChar(char c);
+char AnsiLowerChar(char c);
+std::string AnsiUpperCase(std::string_view s);
+std::string AnsiLowerCase(std::string_view s);
 std::string LowerCase(std::string_view s);
 bool SameText(std::string_view a, std::string_view b);
 // Negative, zero or positive like strcmp, ignoring ASCII case.
