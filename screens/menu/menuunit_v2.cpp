@@ -6,6 +6,7 @@
 #include <random>
 
 #include "base/Paths.h"
+#include "base/Streams.h"
 #include "base/Text.h"
 #include "controls/HandCursor.h"
 #include "framework/Application.h"
@@ -501,6 +502,13 @@ void TForm1::PlayNextMusic() {
 void TForm1::musicNotify(TObject*) {
   if (music->Position() == music->Length()) PlayNextMusic();
 }
+
+void TForm1::PlayCue(const std::string& path) {
+  if (!FileExists(path)) return;
+  OS().PlayWave(ReadWholeFile(path));
+}
+
+void TForm1::StopCue() { OS().StopWave(); }
 
 void TForm1::DevelopmentSignIn(const std::string& language) {
   Language.assign(1, language == "E" ? 'E' : 'A');

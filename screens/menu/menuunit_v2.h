@@ -122,6 +122,10 @@ class TForm1 : public TForm {
   bool StartFirstMusic();
   void PlayNextMusic();
   void musicNotify(TObject* sender);
+  // Plays one prompt when its file exists, cutting off a prompt still playing.
+  void PlayCue(const std::string& path);
+  // Ends the prompt that is playing.
+  void StopCue();
 
   // The six-field parameter string every activity program is given.
   std::string BuildProgramParameters() const;

@@ -1,0 +1,324 @@
+#include "screens/intro/introunit.h"
+
+#include <random>
+
+#include "base/Paths.h"
+#include "base/Text.h"
+#include "controls/HandCursor.h"
+#include "framework/Application.h"
+#include "framework/Dialogs.h"
+#include "screens/intro/IntroArt.h"
+#include "screens/menu/menuunit_v2.h"
+
+namespace tazu {
+namespace {
+
+constexpr uint32_t kFrameIntervalMs = 50;
+constexpr size_t kMaxNameDigits = 100;
+constexpr const char* kLibraryName = "intro_126.frm";
+
+constexpr const char* kImagesMissing =
+    "This program's image files could not be loaded. Please re-install software!";
+constexpr const char* kLibraryMissing =
+    "This program's library files could not be loaded! Please re-install software!";
+constexpr const char* kLibraryDamaged = "Error loading library. Re-install software and try again!";
+constexpr const char* kLibraryComponent =
+    "Error creating library component. Re-install software and try again!";
+constexpr const char* kSwapQuestionAfrikaans =
+    "Die L-Knoppie ruil die funksies van jou muis se knoppies om. Is jy seker jy wil dit doen?";
+constexpr const char* kSwapQuestionEnglish =
+    "The L-button will swap the functions of your mouse buttons. Are you sure you want to do "
+    "this?";
+
+template <class T>
+T* Place(TForm2* form, const char* name, int left, int top, int width, int height) {
+  T* control = form->Create<T>(form);
+  control->Name = name;
+  control->SetBounds(left, top, width, height);
+  return control;
+}
+
+}  // namespace
+
+TForm2::TForm2(TComponent* owner, TForm1& menu) : TForm(owner), menu_(menu) {
+  Name = "Form2";
+  SetCaption("Pelkor! Tazu v2.0");
+  Position = TPosition::poScreenCenter;
+  SetBounds(0, 0, 800, 600);
+  BuildControls();
+  StreamArchive1.SetCompressed(true);
+  StreamArchive1.SetEncrypted(false);
+  OnShow = [this](TObject*) { activated_ = false; };
+  OnActivate = [this](TObject* sender) { FormActivate(sender); };
+  OnClose = [this](TObject* sender, TCloseAction& action) { FormClose(sender, action); };
+}
+
+void TForm2::BuildControls() {
+  backimage = Place<TImage>(this, "backimage", 0, 0, 800, 600);
+  backimage->Picture().SetBitmap(intro::ConsoleBackground());
+  backimage->OnMouseMove = [this](TObject* s, unsigned sh, int x, int y) {
+    backimageMouseMove(s, sh, x, y);
+  };
+  frameviewer = Place<TImage>(this, "frameviewer", 293, 19, 403, 324);
+  frameviewer->Picture().SetBitmap(intro::PlanetPlaceholder());
+  cp1 = Place<TImage>(this, "cp1", 605, 414, 142, 161);
+  cp1->Picture().SetBitmap(intro::LampPanel(false));
+  cp2 = Place<TImage>(this, "cp2", 605, 414, 142, 161);
+  cp2->Picture().SetBitmap(intro::LampPanel(true), true);
+  cp2->SetTransparent(true);
+  afroption = Place<TImage>(this, "afroption", 0, 54, 286, 90);
+  afroption->Picture().SetBitmap(intro::LanguageHighlight(false));
+  engoption = Place<TImage>(this, "engoption", 0, 112, 284, 90);
+  engoption->Picture().SetBitmap(intro::LanguageHighlight(true));
+  langselect1 = Place<TImage>(this, "langselect1", 0, 72, 273, 57);
+  langselect1->OnMouseMove = [this](TObject* s, unsigned sh, int x, int y) {
+    langselect1MouseMove(s, sh, x, y);
+  };
+  langselect1->OnClick = [this](TObject* s) { langselect1Click(s); };
+  langselect2 = Place<TImage>(this, "langselect2", 0, 129, 273, 57);
+  langselect2->OnMouseMove = [this](TObject* s, unsigned sh, int x, int y) {
+    langselect2MouseMove(s, sh, x, y);
+  };
+  langselect2->OnClick = [this](TObject* s) { langselect2Click(s); };
+  nameboard = Place<TImage>(this, "nameboard", 293, 19, 403, 324);
+  nameEdit = Place<TEdit>(this, "nameEdit", 340, 163, 293, 29);
+  nameEdit->BorderStyle = false;
+  nameEdit->CharCase = TEditCharCase::ecUpperCase;
+  nameEdit->MaxLength = kMaxNameLength;
+  nameEdit->Color = clGreen;
+  nameEdit->Font = TFont{"Century Gothic", 24, true, false, false, clYellow};
+  nameEdit->OnKeyPress = [this](TObject* s, char& key) { nameEditKeyPress(s, key); };
+  LeftBut = Place<TMorphButton>(this, "LeftBut", 431, 271, 43, 35);
+  RightBut = Place<TMorphButton>(this, "RightBut", 510, 271, 43, 35);
+  for (auto [button, letter] : {std::pair{LeftBut, 'L'}, std::pair{RightBut, 'R'}}) {
+    button->MorphPic1().SetBitmap(intro::HandButtonFace(letter, false));
+    button->MorphPic2().SetBitmap(intro::HandButtonFace(letter, true));
+    button->SetMorphRate(TMorphButton::kDefaultMorphRate);
+    button->ShowHint = true;
+  }
+  LeftBut->OnClick = [this](TObject* s) { LeftButClick(s); };
+  RightBut->OnClick = [this](TObject* s) { RightButClick(s); };
+  mutebut = Place<TImage>(this, "mutebut", 757, 3, 40, 40);
+  mutebut->Picture().SetBitmap(intro::NoteButton(), true);
+  mutebut->Cursor = crHandCursor;
+  for (TControl* c : Controls()) {
+    c->SetVisible(c == backimage || c == frameviewer);
+  }
+  langselect1->Cursor = crHandCursor;
+  langselect2->Cursor = crHandCursor;
+
+  animatetimer = Create<TThreadedTimer>();
+  animatetimer->Name = "animatetimer";
+  animatetimer->SetInterval(kFrameIntervalMs);
+  animatetimer->OnTimer = [this](TObject* s) { animatetimerTimer(s); };
+}
+
+int TForm2::FrameCountFromName(const std::string& libraryName) {
+  const size_t underscore = libraryName.find('_');
+  if (underscore == std::string::npos) return 0;
+  std::string rest = libraryName.substr(underscore + 1, kMaxNameDigits);
+  rest = rest.substr(0, rest.find('.'));
+  int count = 0;
+  for (char c : rest) {
+    if (c < '0' || c > '9' || count > 100000) return 0;
+    count = count * 10 + (c - '0');
+  }
+  return count;
+}
+
+void TForm2::EndWithMessage(const char* message) {
+  ShowMessage(*Application(), message);
+  Application()->Terminate();
+}
+
+// ---- start-up and animation ----
+
+void TForm2::FormActivate(TObject*) {
+  // A repeat of the activation (after one of the screen's own message boxes) starts
+  // nothing again.
+  if (activated_) return;
+  activated_ = true;
+  LanguageChoiceActive = false;
+  LibraryName = kLibraryName;
+  if (!FileExists(MenuFolder + LibraryName)) {
+    EndWithMessage(kLibraryMissing);
+    return;
+  }
+  FrameCount = FrameCountFromName(LibraryName);
+  try {
+    StreamArchive1.LoadFromFile(MenuFolder + LibraryName);
+  } catch (const std::exception&) {
+    EndWithMessage(kLibraryDamaged);
+    return;
+  }
+  try {
+    FrameBuffer = std::make_unique<TMemoryStream>();
+    if (!Returning) {
+      CurrentFrame = 0;
+      Animating = true;
+      animatetimer->SetEnabled(true);
+      return;
+    }
+    CurrentFrame = FrameCount - 1;
+    if (!ShowFrame(FrameCount)) animatetimer->SetEnabled(false);
+    Animating = false;
+    EnterLanguageStage();
+    ReleaseLibrary();
+  } catch (const std::exception&) {
+    FrameBuffer.reset();
+    EndWithMessage(kLibraryComponent);
+  }
+}
+
+// Shows frame `n` in the frame viewer; false when it cannot be taken out or decoded
+// (an absent frame leaves the buffer empty, which does not decode either).
+bool TForm2::ShowFrame(int n) {
+  try {
+    StreamArchive1.GetStream("frame" + IntToStr(n), *FrameBuffer);
+    frameviewer->Picture().LoadFromStream(*FrameBuffer);
+    FrameBuffer->Clear();
+    return true;
+  } catch (const std::exception&) {
+    FrameBuffer->Clear();
+    return false;
+  }
+}
+
+void TForm2::ReleaseLibrary() {
+  StreamArchive1.ClearStreams();
+  FrameBuffer.reset();
+}
+
+void TForm2::animatetimerTimer(TObject*) {
+  static thread_local std::mt19937 random(std::random_device{}());
+  switch (std::uniform_int_distribution<int>(0, 2)(random)) {
+    case 0:
+      cp1->Hide();
+      cp2->Hide();
+      break;
+    case 1:
+      cp1->Show();
+      cp2->Hide();
+      break;
+    default:
+      cp1->Hide();
+      cp2->Show();
+      break;
+  }
+  if (!Animating) return;
+  if (CurrentFrame < FrameCount) {
+    ++CurrentFrame;
+    if (ShowFrame(CurrentFrame)) return;
+    // A damaged frame ends the animation on the last good one; the child goes on to
+    // the language choice, as on a returning showing, rather than being stuck.
+    animatetimer->SetEnabled(false);
+    ReleaseLibrary();
+    cp1->Hide();
+    cp2->Hide();
+    Animating = false;
+    EnterLanguageStage();
+    mutebut->Show();
+    return;
+  }
+  Animating = false;
+  EnterLanguageStage();
+  ReleaseLibrary();
+  mutebut->Show();
+}
+
+// ---- language ----
+
+void TForm2::EnterLanguageStage() {
+  const std::string picture = MenuFolder + "intro1.jpg";
+  if (!FileExists(picture)) {
+    // Without it there is no way forward: say so and end, as for the name board.
+    EndWithMessage(kImagesMissing);
+    return;
+  }
+  backimage->Picture().LoadFromFile(picture);
+  LanguageChoiceActive = true;
+  langselect1->Show();
+  langselect2->Show();
+}
+
+void TForm2::langselect1MouseMove(TObject*, unsigned, int, int) {
+  if (!LanguageChoiceActive) return;
+  afroption->Show();
+  engoption->Hide();
+}
+
+void TForm2::langselect2MouseMove(TObject*, unsigned, int, int) {
+  if (!LanguageChoiceActive) return;
+  afroption->Hide();
+  engoption->Show();
+}
+
+void TForm2::backimageMouseMove(TObject*, unsigned, int, int) {
+  if (!LanguageChoiceActive) return;
+  afroption->Hide();
+  engoption->Hide();
+}
+
+void TForm2::langselect1Click(TObject*) {
+  ChooseLanguage('A', "Linkshandige muis", "Regshandige muis", "sounds_afr\\");
+}
+
+void TForm2::langselect2Click(TObject*) {
+  ChooseLanguage('E', "Lefthanded mouse", "Righthanded mouse", "sounds_eng\\");
+}
+
+void TForm2::ChooseLanguage(char code, const char* leftHint, const char* rightHint,
+                            const char* soundFolder) {
+  menu_.Language.assign(1, code);
+  NamePromptPlayed = false;
+  LeftBut->Hint = leftHint;
+  RightBut->Hint = rightHint;
+  const std::string board = MenuFolder + "nameselect_" + std::string(1, code) + ".jpg";
+  if (!FileExists(board)) {
+    EndWithMessage(kImagesMissing);
+  } else {
+    nameboard->Picture().LoadFromFile(board);
+    nameboard->Show();
+    nameEdit->SetText(menu_.LearnerName);
+    nameEdit->Show();
+    LeftBut->Show();
+    RightBut->Show();
+    nameEdit->SetFocus();
+  }
+  menu_.SoundFolder = menu_.InstallFolder + soundFolder;
+  menu_.PlayCue(menu_.SoundFolder + "in1.wav");
+}
+
+// ---- name and mouse hand ----
+
+void TForm2::nameEditKeyPress(TObject*, char& key) {
+  if (nameEdit->Text().empty() && !NamePromptPlayed) {
+    menu_.StopCue();
+    menu_.PlayCue(menu_.SoundFolder + "in2.wav");
+    NamePromptPlayed = true;
+  }
+  if (key == '\r' && nameEdit->Text().size() >= 2) RightButClick(RightBut);
+}
+
+void TForm2::LeftButClick(TObject*) { ChooseHand(true); }
+
+void TForm2::RightButClick(TObject*) { ChooseHand(false); }
+
+void TForm2::ChooseHand(bool leftHanded) {
+  menu_.LearnerName = nameEdit->Text();
+  if (menu_.LearnerName.empty()) return;
+  menu_.StopCue();
+  menu_.SetMouseButtonsSwapped(false);
+  if (leftHanded) {
+    const char* question = menu_.Language == "A" ? kSwapQuestionAfrikaans : kSwapQuestionEnglish;
+    if (MessageDlg(*Application(), question, TMsgDlgType::mtConfirmation, mbYes | mbNo) == mrYes) {
+      menu_.SetMouseButtonsSwapped(true);
+    }
+  }
+  animatetimer->SetEnabled(false);
+  Close();
+}
+
+void TForm2::FormClose(TObject*, TCloseAction&) { animatetimer->SetEnabled(false); }
+
+}  // namespace tazu

@@ -1,0 +1,87 @@
+// The intro screen: the frame animation on the console, the language choice, the
+// learner's name and the mouse hand. It writes the choices straight into the menu.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "archive/StreamArchive.h"
+#include "base/Streams.h"
+#include "controls/MorphButton.h"
+#include "controls/ThreadedTimer.h"
+#include "framework/Edit.h"
+#include "framework/Form.h"
+#include "framework/Image.h"
+
+namespace tazu {
+
+class TForm1;
+
+class TForm2 : public TForm {
+ public:
+  // The longest name the field takes: the roster keeps 35 characters.
+  static constexpr size_t kMaxNameLength = 35;
+
+  TForm2(TComponent* owner, TForm1& menu);
+
+  // ---- set by the menu before showing ----
+  std::string MenuFolder;
+  bool Returning = false;
+
+  // ---- state ----
+  bool LanguageChoiceActive = false;
+  bool NamePromptPlayed = false;
+  std::string LibraryName;
+  int FrameCount = 0;
+  int CurrentFrame = 0;
+  std::unique_ptr<TMemoryStream> FrameBuffer;
+  bool Animating = false;
+
+  // ---- controls and components ----
+  TImage* backimage = nullptr;
+  TImage* frameviewer = nullptr;
+  TImage* cp1 = nullptr;
+  TImage* cp2 = nullptr;
+  TImage* afroption = nullptr;
+  TImage* engoption = nullptr;
+  TImage* langselect1 = nullptr;
+  TImage* langselect2 = nullptr;
+  TImage* nameboard = nullptr;
+  TEdit* nameEdit = nullptr;
+  TMorphButton* LeftBut = nullptr;
+  TMorphButton* RightBut = nullptr;
+  TImage* mutebut = nullptr;
+  TThreadedTimer* animatetimer = nullptr;
+  TStreamArchive StreamArchive1;
+
+  // ---- handlers ----
+  void FormActivate(TObject* sender);
+  void animatetimerTimer(TObject* sender);
+  void langselect1MouseMove(TObject* sender, unsigned shift, int x, int y);
+  void langselect2MouseMove(TObject* sender, unsigned shift, int x, int y);
+  void backimageMouseMove(TObject* sender, unsigned shift, int x, int y);
+  void langselect1Click(TObject* sender);
+  void langselect2Click(TObject* sender);
+  void nameEditKeyPress(TObject* sender, char& key);
+  void LeftButClick(TObject* sender);
+  void RightButClick(TObject* sender);
+  void FormClose(TObject* sender, TCloseAction& action);
+
+  // Frame count carried by a library name: the number after its first "_".
+  static int FrameCountFromName(const std::string& libraryName);
+
+ private:
+  void BuildControls();
+  void EnterLanguageStage();
+  void ChooseLanguage(char code, const char* leftHint, const char* rightHint,
+                      const char* soundFolder);
+  void ChooseHand(bool leftHanded);
+  bool ShowFrame(int n);
+  void ReleaseLibrary();
+  void EndWithMessage(const char* message);
+
+  TForm1& menu_;
+  bool activated_ = false;  // the start-up steps run once per showing
+};
+
+}  // namespace tazu
