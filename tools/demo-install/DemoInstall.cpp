@@ -1,5 +1,7 @@
 #include "tools/demo-install/DemoInstall.h"
 
+#include "tools/demo-install/DemoIntro.h"
+
 #include <array>
 #include <filesystem>
 #include <fstream>
@@ -9,6 +11,9 @@
 #include "framework/Canvas.h"
 #include "framework/ImageCodecs.h"
 #include "screens/menu/MenuLayout.h"
+#include "tools/demo-install/DemoActivities.h"
+#include "tools/demo-install/DemoAdverts.h"
+#include "tools/demo-install/DemoAudio.h"
 
 namespace fs = std::filesystem;
 
@@ -154,6 +159,12 @@ void MakeDemoInstall(const std::string& folder) {
     fs::create_directories(root / sub);
   }
   MakeMenuPictures(root / "menu");
+  MakeDemoIntro(folder);
+  MakeDemoAdverts(folder);
+  MakeDemoAudio(folder);
+  if (const std::string standIn = FindStandInProgram(); !standIn.empty()) {
+    InstallStandInActivities(folder, standIn);
+  }
 }
 
 }  // namespace tazu::demo
