@@ -27,5 +27,4 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 cd demo-install
-# Until the intro screen exists the menu starts signed in (a development switch).
-TAZU_DEV_SIGN_IN=${TAZU_DEV_SIGN_IN:-E} "$root/build/bin/pelkor-tazu"
+"$root/build/bin/pelkor-tazu"

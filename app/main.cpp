@@ -1,7 +1,6 @@
 // Program entry: the application, its title, the menu screen as the main form, the
 // message loop until the main form closes.
 #include <cstdio>
-#include <cstdlib>
 #include <exception>
 #include <memory>
 
@@ -18,12 +17,7 @@ int main() {
     return 1;
   }
   app->Title = "Pelkor Tazu";
-  auto* menu = app->CreateForm<tazu::TForm1>();
-  // For developers running the menu without the intro screen; nothing on the screen
-  // leads here.
-  if (const char* language = std::getenv("TAZU_DEV_SIGN_IN"); language != nullptr) {
-    menu->DevelopmentSignIn(language);
-  }
+  app->CreateForm<tazu::TForm1>();
   app->Run();
   return 0;
 }

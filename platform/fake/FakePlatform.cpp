@@ -132,7 +132,8 @@ bool FakePlatform::RunIdleScript() {
     return true;
   }
   if (onIdle) {
-    onIdle();
+    const std::function<void()> idle = onIdle;  // the script may replace itself
+    idle();
     return true;
   }
   return false;

@@ -11,6 +11,9 @@
 #include "controls/HandCursor.h"
 #include "framework/Application.h"
 #include "framework/Dialogs.h"
+#include "roster/StudentDatabase.h"
+#include "screens/advert/advertunit.h"
+#include "screens/intro/introunit.h"
 #include "screens/menu/MenuArt.h"
 #include "screens/menu/MenuLayout.h"
 
@@ -76,6 +79,7 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
   BuildComponents();
 
   OnCreate = [this](TObject* sender) { FormCreate(sender); };
+  OnActivate = [this](TObject* sender) { FormActivate(sender); };
   OnClose = [this](TObject* sender, TCloseAction& action) { FormClose(sender, action); };
   OnDestroy = [this](TObject* sender) { FormDestroy(sender); };
 }
@@ -165,6 +169,8 @@ void TForm1::BuildComponents() {
 
   BindEntryClicks();
   reportbut->OnClick = [this](TObject* sender) { reportbutClick(sender); };
+  backbut->OnClick = [this](TObject* sender) { backbutClick(sender); };
+  exitbut->OnClick = [this](TObject* sender) { exitbutClick(sender); };
 }
 
 void TForm1::BindEntryClicks() {
@@ -202,6 +208,7 @@ void TForm1::FormCreate(TObject*) {
   SetBounds(0, 0, menu::kScreenWidth, menu::kScreenHeight);
   if (DisplayChangeAllowed() && !SetDisplayMode(800, 600, 32) && !SetDisplayMode(800, 600, 16)) {
     RestoreDisplayMode();
+    displayRefused_ = true;
     MessageDlg(*Application(), kResolutionMessage, TMsgDlgType::mtInformation, mbOK);
     closetimer->SetEnabled(true);
     return;
@@ -290,6 +297,79 @@ void TForm1::RestoreDisplayMode() {
   }
   ModeList.clear();
   StartupModeIndex = 0;
+}
+
+// ---- intro hand-off and exit ----
+
+void TForm1::FormActivate(TObject*) {
+  if (ActivatedOnce || displayRefused_) return;
+  ActivatedOnce = true;
+  if (!StartFirstMusic()) return;
+  MidiList.clear();
+  MidiListBuilt = false;
+  Language = "A";
+  SubjectOpen.fill(true);
+  CurrentSubject = 255;
+  RunIntro(false);
+}
+
+void TForm1::backbutClick(TObject*) { RunIntro(true); }
+
+void TForm1::RunIntro(bool returning) {
+  {
+    TOwned<TForm2> intro(Application()->Create<TForm2>(*this));
+    intro->DoubleBuffered = true;
+    intro->SetBounds(0, 0, menu::kScreenWidth, menu::kScreenHeight);
+    intro->MenuFolder = MenuFolder;
+    intro->Returning = returning;
+    if (returning) ShowIntroMuteButton(*intro);
+    intro->ShowModal();
+  }
+  SignIn(returning);
+}
+
+void TForm1::ShowIntroMuteButton(TForm2& intro) { intro.mutebut->Show(); }
+
+void TForm1::SetButtonHints() {
+  const bool afrikaans = Language == "A";
+  reportbut->Hint = afrikaans ? "Verslag" : "Report";
+  backbut->Hint = afrikaans ? "Verander naam/taal" : "Change name/language";
+  exitbut->Hint = afrikaans ? "Verlaat Pelkor!" : "Exit Pelkor!";
+}
+
+void TForm1::SignIn(bool afterBackButton) {
+  if (Application()->Terminated()) return;
+  SoundFolder = InstallFolder + (Language == "A" ? "Sounds_afr\\" : "Sounds_eng\\");
+  SetButtonHints();
+  const DefaultRosterEnvironment processEnvironment;
+  const RosterEnvironment& roster = RosterEnv != nullptr ? *RosterEnv : processEnvironment;
+  if (FindLearner(roster, LearnerName, LearnerSecondKey, LearnerShortKey) == -1) {
+    RecordLearnerUse(roster, Language == "A" ? 3 : 4, 1, LearnerName, LearnerSecondKey,
+                     LearnerShortKey);
+  }
+  if (afterBackButton) {
+    HideSubPictures();
+    ShowSubEntries(0);
+  }
+  SubjectOpen.fill(false);
+  ShowMenuPicture(0);
+  PlayCue(SoundFolder + "in6.wav");
+}
+
+void TForm1::exitbutClick(TObject*) {
+  executetimer->SetEnabled(false);
+  try {
+    TOwned<Tadvertform> advert(Application()->Create<Tadvertform>(*this));
+    advert->DoubleBuffered = true;
+    advert->SetBounds(0, 0, menu::kScreenWidth, menu::kScreenHeight);
+    advert->PrepareAdverts();
+    advert->ShowModal();
+  } catch (const std::exception& error) {
+    // A damaged advert picture must not keep the child in the program: report it
+    // and leave all the same.
+    Application()->HandleException(error);
+  }
+  Close();
 }
 
 // ---- menu ----
@@ -509,13 +589,6 @@ void TForm1::PlayCue(const std::string& path) {
 }
 
 void TForm1::StopCue() { OS().StopWave(); }
-
-void TForm1::DevelopmentSignIn(const std::string& language) {
-  Language.assign(1, language == "E" ? 'E' : 'A');
-  SoundFolder = InstallFolder + (Language == "A" ? "Sounds_afr\\" : "Sounds_eng\\");
-  SubjectOpen.fill(false);
-  ShowMenuPicture(0);
-}
 
 void TForm1::SetMouseButtonsSwapped(bool swapped) { OS().SetMouseButtonsSwapped(swapped); }
 

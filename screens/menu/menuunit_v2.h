@@ -17,10 +17,13 @@
 #include "framework/MediaPlayer.h"
 #include "framework/Timer.h"
 #include "platform/Platform.h"
+#include "roster/RosterEnvironment.h"
 
 namespace tazu {
 
 constexpr int kActivityCount = 15;
+
+class TForm2;
 
 class TForm1 : public TForm {
  public:
@@ -70,9 +73,21 @@ class TForm1 : public TForm {
 
   // ---- handlers ----
   void FormCreate(TObject* sender);
+  void FormActivate(TObject* sender);
+  void backbutClick(TObject* sender);
+  void exitbutClick(TObject* sender);
+  void ShowIntroMuteButton(TForm2& intro);
+  // The steps after each showing of the intro screen (language, hints, roster, picture
+  // 0 and the greeting); skipped when the program is ending.
+  void SignIn(bool afterBackButton);
   void FormClose(TObject* sender, TCloseAction& action);
   void FormDestroy(TObject* sender);
   void closetimerTimer(TObject* sender);
+
+  // Where the roster lives; the real process environment unless a test sets one.
+  const RosterEnvironment* RosterEnv = nullptr;
+  // Kept for the intro screen's volume button.
+  bool VolumeControlOpen = false;
 
   // ---- shell state (read by tests) ----
   TaskBarHandle TrayWindow = 0;
@@ -129,9 +144,6 @@ class TForm1 : public TForm {
 
   // The six-field parameter string every activity program is given.
   std::string BuildProgramParameters() const;
-  // Development only (never reachable from the screen): the signed-in state without
-  // the intro, for running the menu on its own.
-  void DevelopmentSignIn(const std::string& language);
 
   bool SetDisplayMode(int width, int height, int depth);
   void RestoreDisplayMode();
@@ -141,6 +153,10 @@ class TForm1 : public TForm {
 
  private:
   void BuildControls();
+  // Shows the intro screen modally, then signs in (unless the program is ending).
+  void RunIntro(bool returning);
+  void SetButtonHints();
+  bool displayRefused_ = false;
   void BuildComponents();
   void BindEntryClicks();
   void ActivityEnded();

@@ -5,9 +5,8 @@
 #include <chrono>
 #include <filesystem>
 
-#include "archive/StreamArchiveWriter.h"
-#include "framework/ImageCodecs.h"
 #include "screens/menu/menuunit_v2.h"
+#include "tests/intro/IntroFiles.h"
 #include "tests/menu/MenuFixture.h"
 
 namespace tazu {
@@ -19,35 +18,16 @@ using Clock = std::chrono::steady_clock;
 constexpr const char* kImagesMissing =
     "This program's image files could not be loaded. Please re-install software!";
 
-std::string Jpeg(int w, int h, uint32_t pixel) {
-  const auto bytes = EncodeJpeg(Bitmap32(w, h, pixel), 95);
-  return std::string(bytes.begin(), bytes.end());
-}
-
 class IntroTest : public MenuTest {
  protected:
   void SetUp() override {
-    std::filesystem::create_directories(install.Path() / "menu");
-    WriteLibrary();
-    install.Write("menu/intro1.jpg", Jpeg(800, 600, MakePixel(0, 0, 200)));
-    install.Write("menu/nameselect_A.jpg", Jpeg(403, 324, MakePixel(200, 0, 0)));
-    install.Write("menu/nameselect_E.jpg", Jpeg(403, 324, MakePixel(0, 200, 0)));
+    test::WriteIntroFiles(install);
     install.Write("Sounds_afr/in1.wav", "RIFF afr in1");
     install.Write("Sounds_afr/in2.wav", "RIFF afr in2");
     install.Write("Sounds_eng/in1.wav", "RIFF eng in1");
     install.Write("Sounds_eng/in2.wav", "RIFF eng in2");
     CreateMenu();
     fake->realWaitLimitMs = 3000;
-  }
-  // 126 frames whose red channel carries their number (frame 60 damaged on request).
-  void WriteLibrary(bool damageFrame60 = false) {
-    std::vector<TArchiveEntry> entries;
-    for (int n = 1; n <= 126; ++n) {
-      std::string bytes = Jpeg(16, 16, MakePixel(static_cast<uint8_t>(n * 2), 50, 50));
-      if (n == 60 && damageFrame60) bytes = "no picture here";
-      entries.push_back({"frame" + std::to_string(n), {bytes.begin(), bytes.end()}});
-    }
-    SaveArchiveToFile(entries, (install.Path() / "menu" / "intro_126.frm").string());
   }
   TForm2* ShowIntro(bool returning) {
     intro = app->CreateForm<TForm2>(*menu);
@@ -115,7 +95,7 @@ TEST_F(IntroTest, AReturningShowingPutsUpTheLastFrameAtOnce) {
 }
 
 TEST_F(IntroTest, ADamagedFrameStopsOnTheLastGoodOneAndGoesOnToTheLanguages) {
-  WriteLibrary(true);
+  test::WriteFrameLibrary(install, true);
   ShowIntro(false);
   ASSERT_TRUE(RunUntil([&] { return intro->LanguageChoiceActive; }));
   EXPECT_EQ(FrameMark(), 59);

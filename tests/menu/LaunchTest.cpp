@@ -27,8 +27,7 @@ class LaunchTest : public MenuTest {
     }
     CreateMenu();
     menu->Show();
-    menu->DevelopmentSignIn("E");
-    menu->LearnerName = "ANNA";
+    SignInAs("E", "ANNA");
     fake->realWaitLimitMs = 3000;
   }
   void ClickAt(int x, int y) {

@@ -9,6 +9,7 @@
 #include "framework/Application.h"
 #include "platform/fake/FakePlatform.h"
 #include "screens/menu/menuunit_v2.h"
+#include "roster/RosterEnvironment.h"
 #include "tests/base/TempDir.h"
 
 namespace tazu::test {
@@ -22,6 +23,20 @@ inline DisplayMode Mode(uint32_t w, uint32_t h, uint32_t bpp, uint32_t hz, uint6
   m.native = id;
   return m;
 }
+
+// A roster in the test's own folder ("documents" under the install folder).
+class TestRosterEnvironment : public RosterEnvironment {
+ public:
+  explicit TestRosterEnvironment(std::string profile) : profile_(std::move(profile)) {}
+  std::vector<std::string> EnvironmentBlock() const override {
+    return {"ALLUSERSPROFILE=" + profile_};
+  }
+  std::string SystemFolder() const override { return profile_; }
+  std::string CurrentFolder() const override { return profile_; }
+
+ private:
+  std::string profile_;
+};
 
 class MenuTest : public ::testing::Test {
  protected:
@@ -40,7 +55,14 @@ class MenuTest : public ::testing::Test {
   // The screen the way the program entry makes it.
   TForm1* CreateMenu() {
     menu = app->CreateForm<TForm1>();
+    menu->RosterEnv = &roster;
     return menu;
+  }
+  // The state after the intro screen closed with `language` and `name`.
+  void SignInAs(const std::string& language, const std::string& name = "ANNA") {
+    menu->Language = language;
+    menu->LearnerName = name;
+    menu->SignIn(false);
   }
   // Destroys the application (and so the menu screen) as the end of the program does.
   void EndProgram() {
@@ -49,6 +71,7 @@ class MenuTest : public ::testing::Test {
   }
 
   TempDir install;
+  TestRosterEnvironment roster{install.Str()};
   FakePlatform* fake = nullptr;
   std::unique_ptr<TApplication> app;
   TForm1* menu = nullptr;

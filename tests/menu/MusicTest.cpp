@@ -93,7 +93,7 @@ TEST_F(MusicTest, AnActivityDuringTheFirstPieceLeavesTheMusicOn) {
   for (const char* name : {"pelkor2.mid", "a.mid", "b.mid"}) Piece(name);
   install.Write("report/report.exe", "program");
   Start();
-  menu->DevelopmentSignIn("E");
+  SignInAs("E");
   menu->StartFirstMusic();
   menu->reportbutClick(nullptr);
   EXPECT_TRUE(Playing());
@@ -104,7 +104,7 @@ TEST_F(MusicTest, AnActivityDuringARandomPieceStopsItAndANewOneFollows) {
   for (const char* name : {"pelkor2.mid", "a.mid", "b.mid"}) Piece(name);
   install.Write("report/report.exe", "program");
   Start();
-  menu->DevelopmentSignIn("E");
+  SignInAs("E");
   menu->StartFirstMusic();
   EndPiece();  // now a random piece plays
   const size_t opened = fake->musicOpened.size();
@@ -163,7 +163,7 @@ TEST_F(MusicTest, AnsweringNoGoesOnSilentlyUntilAnActivityEnds) {
   fake->musicOpenError = "The driver cannot play MIDI";
   fake->answers.push_back(mrNo);
   Start();
-  menu->DevelopmentSignIn("E");
+  SignInAs("E");
   EXPECT_TRUE(menu->StartFirstMusic());
   EXPECT_TRUE(menu->MusicHeld);
   EXPECT_FALSE(app->Terminated());

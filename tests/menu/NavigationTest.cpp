@@ -35,7 +35,7 @@ class NavigationTest : public MenuTest {
         EncodeJpeg(Bitmap32(w, h, MakePixel(static_cast<uint8_t>(mark * 10), 90, 90)));
     install.Write(name, std::string(bytes.begin(), bytes.end()));
   }
-  void SignIn(const std::string& language) { menu->DevelopmentSignIn(language); }
+  void SignIn(const std::string& language) { SignInAs(language); }
   TImage* P(std::string_view name) { return menu->PictureControl(name); }
   void MoveTo(int x, int y) {
     fake->MoveMouse(menu->Handle(), x, y);
