@@ -60,6 +60,19 @@ e2e_start() {
 e2e_move() { xdotool mousemove --sync "$1" "$2"; sleep 0.1; }
 e2e_click() { xdotool mousemove --sync "$1" "$2" click 1; sleep 0.2; }
 
+# e2e_sign_in LANGUAGE NAME: waits out the intro animation, chooses the language
+# (A or E), types the name and presses R; the menu follows.
+e2e_sign_in() {
+  local language=$1 name=$2
+  sleep "${E2E_ANIMATION_SECONDS:-8}"
+  if [ "$language" = A ]; then e2e_click 100 100; else e2e_click 100 157; fi
+  sleep 0.5
+  xdotool type --delay 60 "$name"
+  sleep 0.3
+  e2e_click 531 288
+  sleep 1.5  # the morph of R, the sign-in and the greeting
+}
+
 # e2e_shot NAME: a PNG of the whole screen in OUT_DIR; prints its path.
 e2e_shot() {
   local file="$E2E_OUT/$1.png"

@@ -4,7 +4,8 @@
 # usage: menu.sh LAUNCHER DEMO_TOOL OUT_DIR
 source "$(dirname "$0")/lib.sh"
 e2e_setup "$1" "$2" "$3"
-TAZU_DEV_SIGN_IN=E e2e_start
+e2e_start
+e2e_sign_in E PIET
 
 e2e_move 300 340  # mover2, mathematics
 shot=$(e2e_shot highlight)

@@ -4,7 +4,8 @@
 # usage: startup.sh LAUNCHER DEMO_TOOL OUT_DIR
 source "$(dirname "$0")/lib.sh"
 e2e_setup "$1" "$2" "$3"
-TAZU_DEV_SIGN_IN=A e2e_start
+e2e_start
+e2e_sign_in A ANNA
 
 geometry=$(xdotool getwindowgeometry "$E2E_WINDOW")
 echo "$geometry"
