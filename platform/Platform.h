@@ -58,6 +58,10 @@ enum class EventKind {
   Activated,     // the window received the input focus
   Timer,
   MusicNotify,  // the music player finished a command (played to the end, stopped, ...)
+  HotKey,       // a registered hot key was pressed: `id` is its identifier
+  MixerLineChange,     // `handle` is the mixer device, `id` the line
+  MixerControlChange,  // `handle` is the mixer device, `id` the control
+  ActivateRequest,     // another copy of the program asked this one to come forward
   Wake,         // Platform::Wake was called
 };
 
@@ -71,6 +75,8 @@ struct Event {
   int key = 0;  // VirtualKey for KeyDown / KeyUp
   std::string text;
   TimerHandle timer = 0;
+  uint64_t handle = 0;
+  uint32_t id = 0;
 };
 
 enum class WindowState { Hidden, Normal, Minimized };
@@ -174,6 +180,47 @@ enum ShellError : int {
 // The music player's state, as the media control interface reports it.
 enum class MusicMode { NotReady, Stopped, Playing, Seeking, Paused, Open };
 
+// Hot-key modifiers (the classic MOD_ values).
+enum HotKeyModifiers : unsigned { MOD_ALT = 1, MOD_CONTROL = 2, MOD_SHIFT = 4 };
+
+using MixerHandle = uint64_t;  // 0: no device
+
+// A mixer device's identity (the classic MIXERCAPS).
+struct MixerCaps {
+  uint16_t manufacturerId = 0;
+  uint16_t productId = 0;
+  uint32_t driverVersion = 0;
+  std::string productName;
+  uint32_t destinations = 0;
+};
+
+// One line of a mixer device (the classic MIXERLINE).
+struct MixerLine {
+  uint32_t destination = 0;
+  uint32_t source = 0;
+  uint32_t lineId = 0;
+  uint32_t flags = 0;
+  uint32_t componentType = 0;
+  uint32_t channels = 0;
+  uint32_t connections = 0;  // source lines of a destination
+  uint32_t controls = 0;
+  std::string shortName;
+  std::string name;
+};
+
+// One control of a mixer line (the classic MIXERCONTROL).
+struct MixerControl {
+  uint32_t controlId = 0;
+  uint32_t controlType = 0;
+  uint32_t controlFlags = 0;
+  uint32_t multipleItems = 0;
+  std::string shortName;
+  std::string name;
+  int32_t minimum = 0;
+  int32_t maximum = 0;
+  uint32_t steps = 0;
+};
+
 // The exit code of a process that has not ended.
 constexpr uint32_t STILL_ACTIVE = 259;
 
@@ -262,6 +309,42 @@ class Platform {
   // is cut off. False when it cannot be played.
   virtual bool PlayWave(const std::vector<uint8_t>& riffFile) = 0;
   virtual void StopWave() = 0;
+
+  // ---- single copy ----
+  // The running program's file name (the last part of its path).
+  virtual std::string ProgramFileName() = 0;
+  // Takes the named marker that a running copy holds until it ends; true when another
+  // running copy holds it already.
+  virtual bool CreateCopyMarker(const std::string& name) = 0;
+  // Titles this copy's application window, the one other copies look for; an empty
+  // title hides this copy from that search.
+  virtual void SetApplicationTitle(const std::string& title) = 0;
+  // Finds another copy's application window by its title and asks that copy to come
+  // forward (restored when minimised, raised otherwise); false when none is found.
+  virtual bool ActivateOtherCopy(const std::string& title) = 0;
+
+  // ---- system-wide hot keys (HotKey events) ----
+  // Takes the key combination from every other program; false when another holds it.
+  virtual bool RegisterHotKey(uint32_t id, unsigned modifiers, int virtualKey) = 0;
+  virtual void UnregisterHotKey(uint32_t id) = 0;
+
+  // ---- audio mixer devices (change notices as Mixer...Change events) ----
+  virtual int MixerDeviceCount() = 0;
+  virtual std::optional<MixerCaps> MixerGetCaps(int device) = 0;
+  // Opens device `device`; 0 when it cannot be opened.
+  virtual MixerHandle MixerOpen(int device) = 0;
+  virtual void MixerClose(MixerHandle mixer) = 0;
+  virtual std::optional<MixerLine> MixerGetDestination(MixerHandle mixer, uint32_t destination) = 0;
+  virtual std::optional<MixerLine> MixerGetSource(MixerHandle mixer, uint32_t destination,
+                                                  uint32_t source) = 0;
+  virtual std::optional<std::vector<MixerControl>> MixerGetLineControls(MixerHandle mixer,
+                                                                        uint32_t lineId) = 0;
+
+  // ---- folders of the system's own programs ----
+  // The Windows folder and the system folder (on Linux: where the platform keeps the
+  // stand-ins of the system programs the screens start, such as the volume control).
+  virtual std::string WindowsFolder() = 0;
+  virtual std::string SystemFolder() = 0;
 
   // ---- message boxes ----
   // A box of the system's own, or nothing when the platform has none (the framework
