@@ -40,6 +40,8 @@ TApplication::~TApplication() {
 // ---- the loop ----
 
 void TApplication::Run() {
+  // Other copies of the program find this one by the application's title.
+  platform_->SetApplicationTitle(Title);
   if (mainForm_ != nullptr && !terminated_) mainForm_->Show();
   while (!terminated_) HandleMessage();
 }
@@ -101,6 +103,22 @@ void TApplication::Dispatch(const Event& event) {
         if (player->IsOpen()) player->Notify();
       }
       return;
+    case EventKind::ActivateRequest:
+      if (mainForm_ != nullptr && mainForm_->Visible()) {
+        mainForm_->SetWindowState(TWindowState::wsNormal);
+        mainForm_->BringToFront();
+      }
+      return;
+    case EventKind::HotKey:
+    case EventKind::MixerLineChange:
+    case EventKind::MixerControlChange: {
+      std::vector<TEventHandler> handlers;
+      for (const auto& entry : eventHandlers_) {
+        if (entry.kind == event.kind) handlers.push_back(entry.handler);
+      }
+      for (const auto& handler : handlers) handler(event);
+      return;
+    }
     case EventKind::CloseRequest:
       if (event.window == 0) {
         if (mainForm_ != nullptr) mainForm_->Close();
@@ -372,6 +390,18 @@ Bitmap32 TApplication::CaptureScreen(const Rect& r) {
     }
   }
   return shot;
+}
+
+// ---- component events ----
+
+int TApplication::AddEventHandler(EventKind kind, TEventHandler handler) {
+  const int token = nextEventHandler_++;
+  eventHandlers_.push_back({token, kind, std::move(handler)});
+  return token;
+}
+
+void TApplication::RemoveEventHandler(int token) {
+  std::erase_if(eventHandlers_, [token](const EventHandlerEntry& e) { return e.token == token; });
 }
 
 // ---- timers ----

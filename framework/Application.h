@@ -25,6 +25,7 @@ class TTimer;
 class TMediaPlayer;
 class THintWindow;
 
+using TEventHandler = std::function<void(const Event& event)>;
 using THintWindowClass = std::function<std::unique_ptr<THintWindow>(TApplication& app)>;
 using TExceptionEvent = std::function<void(TObject* sender, const std::exception& error)>;
 
@@ -105,6 +106,11 @@ class TApplication : public TComponent {
   // What the screen shows in `r` (screen coordinates): the visible forms composed.
   Bitmap32 CaptureScreen(const Rect& r);
 
+  // ---- platform events for components (hot keys, mixer notices) ----
+  // Returns a token for RemoveEventHandler.
+  int AddEventHandler(EventKind kind, TEventHandler handler);
+  void RemoveEventHandler(int token);
+
   // ---- called by forms and timers ----
   void FormCreated(TForm* form);
   // A control is going: nothing may point at it any more.
@@ -145,6 +151,13 @@ class TApplication : public TComponent {
   std::map<TimerHandle, TTimer*> timers_;
   std::map<int, CursorHandle> cursors_;
   std::vector<TMediaPlayer*> mediaPlayers_;
+  struct EventHandlerEntry {
+    int token;
+    EventKind kind;
+    TEventHandler handler;
+  };
+  std::vector<EventHandlerEntry> eventHandlers_;
+  int nextEventHandler_ = 1;
 
   std::mutex syncMutex_;
   std::condition_variable syncDone_;
