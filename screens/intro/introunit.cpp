@@ -24,11 +24,19 @@ constexpr const char* kLibraryMissing =
 constexpr const char* kLibraryDamaged = "Error loading library. Re-install software and try again!";
 constexpr const char* kLibraryComponent =
     "Error creating library component. Re-install software and try again!";
+constexpr const char* kVolumeNotFound = "Volume control utility not found!";
+constexpr const char* kVolumeAlreadyOpen = "Volume control allready loaded!";
+
 constexpr const char* kSwapQuestionAfrikaans =
     "Die L-Knoppie ruil die funksies van jou muis se knoppies om. Is jy seker jy wil dit doen?";
 constexpr const char* kSwapQuestionEnglish =
     "The L-button will swap the functions of your mouse buttons. Are you sure you want to do "
     "this?";
+
+std::string WithBackSlash(std::string folder) {
+  if (!folder.empty() && folder.back() != '\\' && folder.back() != '/') folder += '\\';
+  return folder;
+}
 
 template <class T>
 T* Place(TForm2* form, const char* name, int left, int top, int width, int height) {
@@ -101,6 +109,7 @@ void TForm2::BuildControls() {
   mutebut = Place<TImage>(this, "mutebut", 757, 3, 40, 40);
   mutebut->Picture().SetBitmap(intro::NoteButton(), true);
   mutebut->Cursor = crHandCursor;
+  mutebut->OnClick = [this](TObject* s) { mutebutClick(s); };
   for (TControl* c : Controls()) {
     c->SetVisible(c == backimage || c == frameviewer);
   }
@@ -111,6 +120,12 @@ void TForm2::BuildControls() {
   animatetimer->Name = "animatetimer";
   animatetimer->SetInterval(kFrameIntervalMs);
   animatetimer->OnTimer = [this](TObject* s) { animatetimerTimer(s); };
+
+  volstarter = Create<TStarter>();
+  volstarter->Name = "volstarter";
+  volstarter->OnFinished = [this](TObject* s) { volstarterFinished(s); };
+  // A refused start brings no end notice: put things back as for an end.
+  volstarter->OnError = [this](TObject* s) { volstarterFinished(s); };
 }
 
 int TForm2::FrameCountFromName(const std::string& libraryName) {
@@ -319,6 +334,52 @@ void TForm2::ChooseHand(bool leftHanded) {
   Close();
 }
 
-void TForm2::FormClose(TObject*, TCloseAction&) { animatetimer->SetEnabled(false); }
+void TForm2::FormClose(TObject*, TCloseAction&) {
+  animatetimer->SetEnabled(false);
+  // This screen's starter stops watching when the screen goes, so the flag would never
+  // be cleared: clear it now and give the menu its window back.
+  if (menu_.VolumeControlOpen) {
+    menu_.VolumeControlOpen = false;
+    menu_.SetWindowState(TWindowState::wsNormal);
+  }
+}
+
+// ---- volume control ----
+
+std::string TForm2::FindVolumeControl() {
+  Platform& os = Application()->GetPlatform();
+  const std::string windows = WithBackSlash(os.WindowsFolder());
+  const std::string system = WithBackSlash(os.SystemFolder());
+  // Current Windows ships only "sndvol.exe", in the system folder.
+  for (const std::string& candidate :
+       {windows + "sndvol32.exe", system + "sndvol32.exe", system + "sndvol.exe"}) {
+    if (FileExists(candidate)) return candidate;
+  }
+  return {};
+}
+
+void TForm2::mutebutClick(TObject*) {
+  const std::string program = FindVolumeControl();
+  if (program.empty()) {
+    MessageDlg(*Application(), kVolumeNotFound, TMsgDlgType::mtWarning, mbOK);
+    return;
+  }
+  if (menu_.VolumeControlOpen) {
+    MessageDlg(*Application(), kVolumeAlreadyOpen, TMsgDlgType::mtInformation, mbOK);
+    return;
+  }
+  SetWindowState(TWindowState::wsMinimized);
+  menu_.SetWindowState(TWindowState::wsMinimized);
+  menu_.VolumeControlOpen = true;
+  volstarter->SetCommand(program);
+  volstarter->Execute();
+}
+
+void TForm2::volstarterFinished(TObject*) {
+  menu_.VolumeControlOpen = false;
+  SetWindowState(TWindowState::wsNormal);
+  menu_.SetWindowState(TWindowState::wsNormal);
+  BringToFront();
+}
 
 }  // namespace tazu

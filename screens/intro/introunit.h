@@ -8,6 +8,7 @@
 #include "archive/StreamArchive.h"
 #include "base/Streams.h"
 #include "controls/MorphButton.h"
+#include "controls/Starter.h"
 #include "controls/ThreadedTimer.h"
 #include "framework/Edit.h"
 #include "framework/Form.h"
@@ -52,6 +53,7 @@ class TForm2 : public TForm {
   TMorphButton* RightBut = nullptr;
   TImage* mutebut = nullptr;
   TThreadedTimer* animatetimer = nullptr;
+  TStarter* volstarter = nullptr;
   TStreamArchive StreamArchive1;
 
   // ---- handlers ----
@@ -66,6 +68,8 @@ class TForm2 : public TForm {
   void LeftButClick(TObject* sender);
   void RightButClick(TObject* sender);
   void FormClose(TObject* sender, TCloseAction& action);
+  void mutebutClick(TObject* sender);
+  void volstarterFinished(TObject* sender);
 
   // Frame count carried by a library name: the number after its first "_".
   static int FrameCountFromName(const std::string& libraryName);
@@ -79,6 +83,7 @@ class TForm2 : public TForm {
   bool ShowFrame(int n);
   void ReleaseLibrary();
   void EndWithMessage(const char* message);
+  std::string FindVolumeControl();
 
   TForm1& menu_;
   bool activated_ = false;  // the start-up steps run once per showing
