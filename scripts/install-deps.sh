@@ -9,7 +9,7 @@ packages=(
   libjpeg62-turbo-dev libpng-dev zlib1g-dev libfontconfig-dev libxrandr-dev libx11-dev libasound2-dev
   fonts-liberation2 fonts-urw-base35 fonts-dejavu-core fontconfig
   fluid-soundfont-gm
-  xvfb xdotool imagemagick x11-utils x11-xserver-utils
+  xvfb xdotool imagemagick x11-utils x11-xserver-utils xserver-xorg-video-dummy
   espeak-ng lhasa liblhasa-dev jlha-utils
   clang libclang-rt-14-dev
 )
