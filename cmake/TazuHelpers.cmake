@@ -31,10 +31,12 @@ function(tazu_test name)
     endif()
     add_dependencies(tazu_tsan_tests ${name})
   endif()
+  # A test that hangs fails after two minutes instead of holding up the whole run.
   if(A_LABELS)
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${A_LABELS}")
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+      PROPERTIES TIMEOUT 120 LABELS "${A_LABELS}")
   else()
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
   endif()
 endfunction()
 

@@ -112,7 +112,12 @@ void TTimerPool::Tick() {
 // ---- the services ----
 
 TAppServices::TAppServices(TComponent* owner)
-    : TComponent(owner), pool_(std::make_unique<TTimerPool>(*this)) {}
+    : TComponent(owner), pool_(std::make_unique<TTimerPool>(*this)) {
+  if (TApplication* app = Application()) {
+    Platform& platform = app->GetPlatform();
+    SecondCopy = platform.CreateCopyMarker(platform.ProgramFileName());
+  }
+}
 
 TAppServices::~TAppServices() { pool_.reset(); }
 

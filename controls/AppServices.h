@@ -1,5 +1,6 @@
 // The process-wide services of the components: the shared tick service that drives
-// the process starters' watch and clock checks from one 50 ms window timer.
+// the process starters' watch and clock checks from one 50 ms window timer, and the
+// second-copy flag of the single-copy guard.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +14,7 @@
 namespace tazu {
 
 class TTimer;
+class TShapeHint;
 
 // The system refused a timer, or the tick service has no free identifier.
 class EOutOfResources : public Exception {
@@ -77,11 +79,22 @@ class TAppServices : public TComponent {
   static TAppServices& Of(TComponent& component);
 
   TTimerPool& TimerPool() { return *pool_; }
-  // Set at start-up when another copy of the program already runs.
+  // Set at creation when another copy of the program already runs: the platform's
+  // copy marker, named after the program file, is held for the life of the process.
   bool SecondCopy = false;
+  // The single-instance components that exist now (at most one may).
+  uint8_t OneInstanceCount = 0;
+  // Hands out the hot-key identifiers, one per hot-key component, never twice.
+  uint16_t NewHotKeyId() { return nextHotKeyId_++; }
+  // The shape hint whose settings the application's balloon hints use (none: plain).
+  TShapeHint* ActiveShapeHint = nullptr;
 
  private:
+  // Where the identifiers start: the range of the classic string atoms.
+  static constexpr uint16_t kFirstHotKeyId = 0xC000;
+
   std::unique_ptr<TTimerPool> pool_;
+  uint16_t nextHotKeyId_ = kFirstHotKeyId;
 };
 
 }  // namespace tazu

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "framework/Application.h"
 #include "framework/Canvas.h"
 
 namespace tazu {
@@ -27,6 +28,12 @@ CursorImage DrawHandCursor() {
   canvas.MoveTo(23, 13);
   canvas.LineTo(23, 18);
   return {image, {10, 0}};
+}
+
+void RegisterHandCursor(TApplication& app) {
+  if (app.HasCursor(crHandCursor)) return;
+  const CursorImage hand = DrawHandCursor();
+  app.SetCursor(crHandCursor, app.GetPlatform().CreateColorCursor(hand.image, hand.hotSpot));
 }
 
 }  // namespace tazu

@@ -31,12 +31,6 @@ Bitmap32 DefaultFace(bool hover) {
   return face;
 }
 
-void RegisterHandCursor(TApplication& app) {
-  if (app.HasCursor(crHandCursor)) return;
-  const CursorImage hand = DrawHandCursor();
-  app.SetCursor(crHandCursor, app.GetPlatform().CreateColorCursor(hand.image, hand.hotSpot));
-}
-
 }  // namespace
 
 // ---- frames ----

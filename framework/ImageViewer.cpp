@@ -14,7 +14,6 @@ namespace {
 constexpr int kDefaultWidth = 200;
 constexpr int kDefaultHeight = 150;
 constexpr int kHandleInset = 2;     // gap between a handle and the edges of its bar
-constexpr int kHandleRadius = 10;   // corner ellipse of a rounded handle
 constexpr int kGripRidges = 3;      // ridges of a handle grip
 constexpr int kGripSpacing = 3;     // pixels from one ridge to the next
 constexpr int kGripHalfWidth = 4;   // half the length of a ridge
@@ -30,8 +29,8 @@ int Scaled(int value, int num, int den) {
 }
 
 int ClampToInt(int64_t v) {
-  return static_cast<int>(std::clamp<int64_t>(v, std::numeric_limits<int>::min(),
-                                              std::numeric_limits<int>::max()));
+  return static_cast<int>(
+      std::clamp<int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 // a + b held within the range of int, so any distance can be asked for.
@@ -225,13 +224,15 @@ void TImageViewer::PaintBar(TCanvas& canvas, TScrollBarKind kind) {
   canvas.Pen.color = look_.handleBorderColor;
   canvas.Pen.width = 1;
   canvas.Pen.clear = false;
+  const bool vertical = Vertical(kind);
   if (look_.roundedHandles) {
-    canvas.RoundRect(handle, kHandleRadius, kHandleRadius);
+    // Ends rounded across the whole thickness of the handle.
+    const int thickness = vertical ? handle.Width() : handle.Height();
+    canvas.RoundRect(handle, thickness, thickness);
   } else {
     canvas.Rectangle(handle);
   }
 
-  const bool vertical = Vertical(kind);
   const int length = vertical ? handle.Height() : handle.Width();
   if (!look_.handleGrip || length < kMinGripLength) return;
   canvas.Pen.color = look_.gripColor;

@@ -88,6 +88,9 @@ class TImageViewer : public TControl {
 
  protected:
   void BoundsChanged() override { UpdateLayout(); }
+  // A hidden or disabled control loses the pointer's capture, and with it any drag.
+  void VisibleChanged() override { dragging_ = false; }
+  void EnabledChanged() override { dragging_ = false; }
 
  private:
   struct Track {

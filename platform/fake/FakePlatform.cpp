@@ -425,4 +425,113 @@ void FakePlatform::TypeText(WindowHandle window, const std::string& utf8) {
   PushEvent(e);
 }
 
+// ---- single copy ----
+
+bool FakePlatform::CreateCopyMarker(const std::string& name) {
+  copyMarkers.push_back(name);
+  return otherCopyRunning;
+}
+
+void FakePlatform::SetApplicationTitle(const std::string& title) {
+  applicationTitles.push_back(title);
+}
+
+bool FakePlatform::ActivateOtherCopy(const std::string& title) {
+  activations.push_back(title);
+  for (const std::string& other : otherCopyTitles) {
+    if (other == title) {
+      activatedCopies.push_back(other);
+      return true;
+    }
+  }
+  return false;
+}
+
+// ---- hot keys ----
+
+bool FakePlatform::RegisterHotKey(uint32_t id, unsigned modifiers, int virtualKey) {
+  const HotKeyRecord record{id, modifiers, virtualKey};
+  hotKeyRegistrations.push_back(record);
+  if (takenHotKeys.count({modifiers, virtualKey}) != 0) return false;
+  for (const HotKeyRecord& held : hotKeys) {
+    if (held.modifiers == modifiers && held.virtualKey == virtualKey) return false;
+  }
+  hotKeys.push_back(record);
+  return true;
+}
+
+void FakePlatform::UnregisterHotKey(uint32_t id) {
+  hotKeyUnregistrations.push_back(id);
+  std::erase_if(hotKeys, [id](const HotKeyRecord& held) { return held.id == id; });
+}
+
+void FakePlatform::PressHotKey(uint32_t id) {
+  Event e;
+  e.kind = EventKind::HotKey;
+  e.id = id;
+  PushEvent(std::move(e));
+}
+
+// ---- audio mixer devices ----
+
+std::optional<MixerCaps> FakePlatform::MixerGetCaps(int device) {
+  if (device < 0 || device >= MixerDeviceCount()) return std::nullopt;
+  return mixerDevices[static_cast<size_t>(device)].caps;
+}
+
+MixerHandle FakePlatform::MixerOpen(int device) {
+  mixerOpens.push_back(device);
+  if (device < 0 || device >= MixerDeviceCount()) return 0;
+  if (mixerDevices[static_cast<size_t>(device)].openFails) return 0;
+  const MixerHandle handle = nextMixer_++;
+  openMixers[handle] = device;
+  return handle;
+}
+
+void FakePlatform::MixerClose(MixerHandle mixer) {
+  mixerCloses.push_back(mixer);
+  openMixers.erase(mixer);
+}
+
+std::optional<MixerLine> FakePlatform::MixerGetDestination(MixerHandle mixer,
+                                                           uint32_t destination) {
+  auto open = openMixers.find(mixer);
+  if (open == openMixers.end()) return std::nullopt;
+  const MixerDeviceScript& device = mixerDevices[static_cast<size_t>(open->second)];
+  if (destination >= device.destinations.size() || device.failingDestinations.count(destination)) {
+    return std::nullopt;
+  }
+  return device.destinations[destination];
+}
+
+std::optional<MixerLine> FakePlatform::MixerGetSource(MixerHandle mixer, uint32_t destination,
+                                                      uint32_t source) {
+  auto open = openMixers.find(mixer);
+  if (open == openMixers.end()) return std::nullopt;
+  const MixerDeviceScript& device = mixerDevices[static_cast<size_t>(open->second)];
+  if (destination >= device.sources.size() || source >= device.sources[destination].size() ||
+      device.failingSources.count({destination, source})) {
+    return std::nullopt;
+  }
+  return device.sources[destination][source];
+}
+
+std::optional<std::vector<MixerControl>> FakePlatform::MixerGetLineControls(MixerHandle mixer,
+                                                                            uint32_t lineId) {
+  auto open = openMixers.find(mixer);
+  if (open == openMixers.end()) return std::nullopt;
+  const MixerDeviceScript& device = mixerDevices[static_cast<size_t>(open->second)];
+  auto controls = device.controls.find(lineId);
+  if (controls == device.controls.end()) return std::nullopt;
+  return controls->second;
+}
+
+void FakePlatform::NotifyMixer(EventKind kind, MixerHandle mixer, uint32_t id) {
+  Event e;
+  e.kind = kind;
+  e.handle = mixer;
+  e.id = id;
+  PushEvent(std::move(e));
+}
+
 }  // namespace tazu

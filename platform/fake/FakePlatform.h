@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,23 @@ class FakePlatform : public Platform {
   std::optional<uint32_t> GetExitCodeProcess(ProcessHandle process) override;
   void WaitForProcess(ProcessHandle process) override;
   void CloseProcess(ProcessHandle process) override;
+  std::string ProgramFileName() override { return programFileName; }
+  bool CreateCopyMarker(const std::string& name) override;
+  void SetApplicationTitle(const std::string& title) override;
+  bool ActivateOtherCopy(const std::string& title) override;
+  bool RegisterHotKey(uint32_t id, unsigned modifiers, int virtualKey) override;
+  void UnregisterHotKey(uint32_t id) override;
+  int MixerDeviceCount() override { return static_cast<int>(mixerDevices.size()); }
+  std::optional<MixerCaps> MixerGetCaps(int device) override;
+  MixerHandle MixerOpen(int device) override;
+  void MixerClose(MixerHandle mixer) override;
+  std::optional<MixerLine> MixerGetDestination(MixerHandle mixer, uint32_t destination) override;
+  std::optional<MixerLine> MixerGetSource(MixerHandle mixer, uint32_t destination,
+                                          uint32_t source) override;
+  std::optional<std::vector<MixerControl>> MixerGetLineControls(MixerHandle mixer,
+                                                                uint32_t lineId) override;
+  std::string WindowsFolder() override { return windowsFolder; }
+  std::string SystemFolder() override { return systemFolder; }
 
   // ---- script: input. PushEvent may be called from any thread; the helpers below
   // also update cursorPos and belong to the UI thread. ----
@@ -164,6 +182,54 @@ class FakePlatform : public Platform {
   std::vector<std::vector<uint8_t>> wavesPlayed;
   int waveStops = 0;
 
+  // ---- script: single copy ----
+  std::string programFileName = "pelkor-tazu";
+  // What CreateCopyMarker answers: another copy holds the marker already.
+  bool otherCopyRunning = false;
+  std::vector<std::string> copyMarkers;        // every marker name asked, in order
+  std::vector<std::string> applicationTitles;  // every application title set, in order
+  // Titles of the other copies' application windows that ActivateOtherCopy can find.
+  std::vector<std::string> otherCopyTitles;
+  std::vector<std::string> activations;  // every ActivateOtherCopy title, in order
+  // The other copies' windows that were asked to come forward, by title.
+  std::vector<std::string> activatedCopies;
+
+  // ---- script: hot keys ----
+  struct HotKeyRecord {
+    uint32_t id = 0;
+    unsigned modifiers = 0;
+    int virtualKey = 0;
+    friend bool operator==(const HotKeyRecord&, const HotKeyRecord&) = default;
+  };
+  // Combinations (modifiers, key) that other programs hold: registering them fails.
+  std::set<std::pair<unsigned, int>> takenHotKeys;
+  std::vector<HotKeyRecord> hotKeys;              // held now, in registration order
+  std::vector<HotKeyRecord> hotKeyRegistrations;  // every RegisterHotKey, in order
+  std::vector<uint32_t> hotKeyUnregistrations;    // every UnregisterHotKey, in order
+  // Queues the HotKey event of identifier `id` (whether registered or not).
+  void PressHotKey(uint32_t id);
+
+  // ---- script: audio mixer devices ----
+  struct MixerDeviceScript {
+    MixerCaps caps;
+    bool openFails = false;
+    std::vector<MixerLine> destinations;
+    std::vector<std::vector<MixerLine>> sources;             // per destination index
+    std::map<uint32_t, std::vector<MixerControl>> controls;  // by line id; absent: fails
+    std::set<uint32_t> failingDestinations;                  // indexes whose description fails
+    std::set<std::pair<uint32_t, uint32_t>> failingSources;  // (destination, source) that fail
+  };
+  std::vector<MixerDeviceScript> mixerDevices;  // none: a machine without mixers
+  std::map<MixerHandle, int> openMixers;        // handle to device index
+  std::vector<int> mixerOpens;                  // every MixerOpen device, in order
+  std::vector<MixerHandle> mixerCloses;         // every MixerClose, in order
+  // Queues a change notice (MixerLineChange or MixerControlChange) of `mixer`.
+  void NotifyMixer(EventKind kind, MixerHandle mixer, uint32_t id);
+
+  // ---- script: folders of the system's programs ----
+  std::string windowsFolder = "C:\\WINDOWS";
+  std::string systemFolder = "C:\\WINDOWS\\system32";
+
   // ---- records ----
   Rect screen{0, 0, 800, 600};
   Point cursorPos;
@@ -189,6 +255,7 @@ class FakePlatform : public Platform {
   WindowHandle nextWindow_ = 1;
   CursorHandle nextCursor_ = 100;
   ProcessHandle nextProcess_ = 0x1000;
+  MixerHandle nextMixer_ = 0x3000;
 };
 
 }  // namespace tazu

@@ -285,7 +285,8 @@ bool ProcessLauncher::Poll(Child& child, bool block) {
 
 void ProcessLauncher::ReapOrphans() {
   std::erase_if(orphans_, [](pid_t pid) {
-    Child child{pid};
+    Child child;
+    child.pid = pid;
     return Poll(child, false);
   });
 }

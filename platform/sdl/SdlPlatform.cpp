@@ -8,6 +8,9 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "platform/sdl/ExternalSources.h"
+#include "platform/sdl/ProgramFiles.h"
+#include "platform/sdl/SdlAudio.h"
 #include "platform/sdl/SessionGuardian.h"
 #include "platform/sdl/TerminationSignals.h"
 #include "platform/sdl/X11Desktop.h"
@@ -114,6 +117,7 @@ SdlPlatform::SdlPlatform() {
     throw std::runtime_error(std::string("Cannot start the display: ") + SDL_GetError());
   }
   wakeEventType_ = SDL_RegisterEvents(1);
+  external_ = std::make_unique<ExternalSources>(wakeEventType_);
   exitAfterFirstFrame_ = std::getenv("TAZU_EXIT_AFTER_FIRST_FRAME") != nullptr;
   SDL_StartTextInput();
   const char* driver = SDL_GetCurrentVideoDriver();
@@ -139,6 +143,8 @@ SdlPlatform::~SdlPlatform() {
   signals_.reset();
   for (auto& [handle, cursor] : cursors_) SDL_FreeCursor(cursor);
   for (auto& [handle, window] : windows_) SDL_DestroyWindow(window);
+  audio_.reset();
+  external_.reset();
   SDL_Quit();
 }
 
@@ -319,6 +325,7 @@ void SdlPlatform::SetMouseButtonsSwapped(bool swapped) {
 bool SdlPlatform::WaitEvent(Event& event, int timeoutMs) {
   const uint64_t start = Ticks();
   for (;;) {
+    if (external_->Take(event)) return true;
     SDL_Event se;
     while (SDL_PollEvent(&se)) {
       if (Translate(se, event)) return true;
@@ -343,8 +350,12 @@ bool SdlPlatform::WaitEvent(Event& event, int timeoutMs) {
 
 bool SdlPlatform::Translate(const SDL_Event& in, Event& out) {
   out = Event{};
+  if (in.type == wakeEventType_ && in.user.code == kExternalReadyCode) {
+    external_->Read(reinterpret_cast<uintptr_t>(in.user.data1));
+    return external_->Take(out);
+  }
   if (in.type == wakeEventType_) {
-    out.kind = EventKind::Wake;
+    out.kind = in.user.code == kMusicNotifyCode ? EventKind::MusicNotify : EventKind::Wake;
     return true;
   }
   switch (in.type) {
@@ -415,5 +426,64 @@ std::optional<uint32_t> SdlPlatform::GetExitCodeProcess(ProcessHandle process) {
 void SdlPlatform::WaitForProcess(ProcessHandle process) { processes_->WaitForProcess(process); }
 
 void SdlPlatform::CloseProcess(ProcessHandle process) { processes_->CloseProcess(process); }
+
+// ---- music and cues: SdlAudio does the work ----
+
+SdlAudio& SdlPlatform::Audio() {
+  if (!audio_) audio_ = std::make_unique<SdlAudio>(wakeEventType_);
+  return *audio_;
+}
+
+std::optional<std::string> SdlPlatform::MusicOpen(const std::string& file) {
+  return Audio().MusicOpen(file);
+}
+void SdlPlatform::MusicClose() { Audio().MusicClose(); }
+void SdlPlatform::MusicPlay() { Audio().MusicPlay(); }
+void SdlPlatform::MusicStop() { Audio().MusicStop(); }
+void SdlPlatform::MusicRewind() { Audio().MusicRewind(); }
+MusicMode SdlPlatform::MusicGetMode() { return Audio().MusicGetMode(); }
+uint32_t SdlPlatform::MusicPosition() { return Audio().MusicPosition(); }
+uint32_t SdlPlatform::MusicLength() { return Audio().MusicLength(); }
+int SdlPlatform::WaveOutDeviceCount() { return Audio().WaveOutDeviceCount(); }
+bool SdlPlatform::PlayWave(const std::vector<uint8_t>& riffFile) {
+  return Audio().PlayWave(riffFile);
+}
+void SdlPlatform::StopWave() { Audio().StopWave(); }
+
+// ---- single copy, hot keys, mixer: ExternalSources does the work ----
+
+std::string SdlPlatform::ProgramFileName() { return tazu::ProgramFileName(); }
+bool SdlPlatform::CreateCopyMarker(const std::string& name) {
+  return external_->CreateCopyMarker(name);
+}
+void SdlPlatform::SetApplicationTitle(const std::string& title) {
+  external_->SetApplicationTitle(title);
+}
+bool SdlPlatform::ActivateOtherCopy(const std::string& title) {
+  return external_->ActivateOtherCopy(title);
+}
+bool SdlPlatform::RegisterHotKey(uint32_t id, unsigned modifiers, int virtualKey) {
+  return external_->RegisterHotKey(id, modifiers, virtualKey);
+}
+void SdlPlatform::UnregisterHotKey(uint32_t id) { external_->UnregisterHotKey(id); }
+int SdlPlatform::MixerDeviceCount() { return external_->MixerDeviceCount(); }
+std::optional<MixerCaps> SdlPlatform::MixerGetCaps(int device) {
+  return external_->MixerGetCaps(device);
+}
+MixerHandle SdlPlatform::MixerOpen(int device) { return external_->MixerOpen(device); }
+void SdlPlatform::MixerClose(MixerHandle mixer) { external_->MixerClose(mixer); }
+std::optional<MixerLine> SdlPlatform::MixerGetDestination(MixerHandle mixer, uint32_t destination) {
+  return external_->MixerGetDestination(mixer, destination);
+}
+// ALSA's simple elements have no source lines.
+std::optional<MixerLine> SdlPlatform::MixerGetSource(MixerHandle, uint32_t, uint32_t) {
+  return std::nullopt;
+}
+std::optional<std::vector<MixerControl>> SdlPlatform::MixerGetLineControls(MixerHandle mixer,
+                                                                           uint32_t lineId) {
+  return external_->MixerGetLineControls(mixer, lineId);
+}
+std::string SdlPlatform::WindowsFolder() { return StandInWindowsFolder(); }
+std::string SdlPlatform::SystemFolder() { return StandInSystemFolder(); }
 
 }  // namespace tazu

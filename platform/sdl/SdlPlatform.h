@@ -20,6 +20,8 @@ namespace tazu {
 
 class ProcessLauncher;
 
+class SdlAudio;
+class ExternalSources;
 class SessionGuardian;
 class TerminationSignals;
 class X11Desktop;
@@ -67,9 +69,41 @@ class SdlPlatform : public Platform {
   void WaitForProcess(ProcessHandle process) override;
   void CloseProcess(ProcessHandle process) override;
 
+  std::optional<std::string> MusicOpen(const std::string& file) override;
+  void MusicClose() override;
+  void MusicPlay() override;
+  void MusicStop() override;
+  void MusicRewind() override;
+  MusicMode MusicGetMode() override;
+  uint32_t MusicPosition() override;
+  uint32_t MusicLength() override;
+  int WaveOutDeviceCount() override;
+  bool PlayWave(const std::vector<uint8_t>& riffFile) override;
+  void StopWave() override;
+
+  std::string ProgramFileName() override;
+  bool CreateCopyMarker(const std::string& name) override;
+  void SetApplicationTitle(const std::string& title) override;
+  bool ActivateOtherCopy(const std::string& title) override;
+  bool RegisterHotKey(uint32_t id, unsigned modifiers, int virtualKey) override;
+  void UnregisterHotKey(uint32_t id) override;
+  int MixerDeviceCount() override;
+  std::optional<MixerCaps> MixerGetCaps(int device) override;
+  MixerHandle MixerOpen(int device) override;
+  void MixerClose(MixerHandle mixer) override;
+  std::optional<MixerLine> MixerGetDestination(MixerHandle mixer, uint32_t destination) override;
+  std::optional<MixerLine> MixerGetSource(MixerHandle mixer, uint32_t destination,
+                                          uint32_t source) override;
+  std::optional<std::vector<MixerControl>> MixerGetLineControls(MixerHandle mixer,
+                                                                uint32_t lineId) override;
+  // Stand-ins of the Windows programs beside the running program ("windows", "system").
+  std::string WindowsFolder() override;
+  std::string SystemFolder() override;
+
  private:
   SDL_Window* Find(WindowHandle window) const;
   bool Translate(const SDL_Event& in, Event& out);
+  SdlAudio& Audio();  // opened on first use
 
   std::map<WindowHandle, SDL_Window*> windows_;
   std::map<CursorHandle, SDL_Cursor*> cursors_;
@@ -82,6 +116,8 @@ class SdlPlatform : public Platform {
   std::unique_ptr<TerminationSignals> signals_;
   std::unique_ptr<X11Desktop> desktop_;  // null without an X server under SDL
   std::unique_ptr<ProcessLauncher> processes_;
+  std::unique_ptr<SdlAudio> audio_;
+  std::unique_ptr<ExternalSources> external_;  // copy marker, hot keys, mixers
 };
 
 }  // namespace tazu

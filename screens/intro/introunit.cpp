@@ -121,6 +121,11 @@ void TForm2::BuildControls() {
   animatetimer->SetInterval(kFrameIntervalMs);
   animatetimer->OnTimer = [this](TObject* s) { animatetimerTimer(s); };
 
+  ShapeHint1 = Create<TShapeHint>();
+  ShapeHint1->Name = "ShapeHint1";
+  SetScreenHintLook(*ShapeHint1);
+  ShapeHint1->Loaded();
+
   volstarter = Create<TStarter>();
   volstarter->Name = "volstarter";
   volstarter->OnFinished = [this](TObject* s) { volstarterFinished(s); };

@@ -8,6 +8,7 @@
 #include "archive/StreamArchive.h"
 #include "base/Streams.h"
 #include "controls/MorphButton.h"
+#include "controls/ShapeHint.h"
 #include "controls/Starter.h"
 #include "controls/ThreadedTimer.h"
 #include "framework/Edit.h"
@@ -54,6 +55,7 @@ class TForm2 : public TForm {
   TImage* mutebut = nullptr;
   TThreadedTimer* animatetimer = nullptr;
   TStarter* volstarter = nullptr;
+  TShapeHint* ShapeHint1 = nullptr;
   TStreamArchive StreamArchive1;
 
   // ---- handlers ----

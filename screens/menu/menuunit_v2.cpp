@@ -160,6 +160,14 @@ void TForm1::BuildComponents() {
   music->Name = "music";
   music->OnNotify = [this](TObject* sender) { musicNotify(sender); };
 
+  sound = Create<TWaveComp>();
+  sound->Name = "sound";
+
+  ShapeHint1 = Create<TShapeHint>();
+  ShapeHint1->Name = "ShapeHint1";
+  SetScreenHintLook(*ShapeHint1);
+  ShapeHint1->Loaded();
+
   AppExe = Create<TStarter>();
   AppExe->Name = "AppExe";
   AppExe->SetAutoStart(true);
@@ -585,10 +593,11 @@ void TForm1::musicNotify(TObject*) {
 
 void TForm1::PlayCue(const std::string& path) {
   if (!FileExists(path)) return;
-  OS().PlayWave(ReadWholeFile(path));
+  sound->LoadFromFile(path);  // replacing the wave stops a prompt still playing
+  sound->Wave().Play();
 }
 
-void TForm1::StopCue() { OS().StopWave(); }
+void TForm1::StopCue() { sound->Stop(); }
 
 void TForm1::SetMouseButtonsSwapped(bool swapped) { OS().SetMouseButtonsSwapped(swapped); }
 

@@ -10,8 +10,10 @@
 #include <vector>
 
 #include "controls/MorphButton.h"
+#include "controls/ShapeHint.h"
 #include "controls/Starter.h"
 #include "controls/ThreadedTimer.h"
+#include "controls/Wave.h"
 #include "framework/Form.h"
 #include "framework/Image.h"
 #include "framework/MediaPlayer.h"
@@ -47,6 +49,8 @@ class TForm1 : public TForm {
   TThreadedTimer* executetimer = nullptr;
   TStarter* AppExe = nullptr;
   TMediaPlayer* music = nullptr;
+  TWaveComp* sound = nullptr;
+  TShapeHint* ShapeHint1 = nullptr;
   // Any picture control of the screen by its name (`mover2`, `subindex2_4`, `sub2`, ...).
   TImage* PictureControl(std::string_view name) const;
 

@@ -27,10 +27,10 @@ class HandOffTest : public MenuTest {
       }
     }
     install.Write("Music/pelkor2.mid", "MThd");
-    install.Write("Sounds_eng/in6.wav", "RIFF eng in6");
-    install.Write("Sounds_afr/in6.wav", "RIFF afr in6");
+    install.Write("Sounds_eng/in6.wav", test::Wav("eng in6"));
+    install.Write("Sounds_afr/in6.wav", test::Wav("afr in6"));
     install.Write("wiskundeoptel/optel.exe", "program");
-    CreateMenu();
+    CreateMenu(/*firstActivation=*/true);
   }
   // While the intro is up: choose a language and a name, and press R.
   void AnswerIntro(char language, const std::string& name) {
@@ -51,9 +51,7 @@ class HandOffTest : public MenuTest {
     };
   }
   std::string LastCue() const {
-    return fake->wavesPlayed.empty()
-               ? ""
-               : std::string(fake->wavesPlayed.back().begin(), fake->wavesPlayed.back().end());
+    return fake->wavesPlayed.empty() ? "" : test::WavMarker(fake->wavesPlayed.back());
   }
   int MenuPictureMark() const { return PixelG(menu->frame->Picture().Bitmap().Pixel(5, 5)); }
   uintmax_t RosterSize() const {
@@ -84,7 +82,7 @@ TEST_F(HandOffTest, TheFirstStartRunsTheIntroAndSignsIn) {
   EXPECT_EQ(RosterSize(), 708u);
   EXPECT_EQ(menu->CurrentSubject, 0);
   EXPECT_NEAR(MenuPictureMark(), 20, 6);  // menu_0_E.jpg
-  EXPECT_EQ(LastCue(), "RIFF eng in6");
+  EXPECT_EQ(LastCue(), "eng in6");
   EXPECT_TRUE(menu->Active());
   // A later activation (after an activity program) does not show the intro again.
   seenIntro = nullptr;
@@ -113,7 +111,7 @@ TEST_F(HandOffTest, ReturningWithTheSameNameAddsNobodyAndChangingLanguageResetsT
   EXPECT_NEAR(MenuPictureMark(), 10, 6);  // menu_0_A.jpg
   EXPECT_FALSE(menu->PictureControl("subindex2_1")->Visible());
   EXPECT_FALSE(menu->SubjectOpen[2]);
-  EXPECT_EQ(LastCue(), "RIFF afr in6");
+  EXPECT_EQ(LastCue(), "afr in6");
 }
 
 TEST_F(HandOffTest, TheBackButtonShowsTheVolumeButtonFromTheStart) {

@@ -17,6 +17,24 @@ inline std::string Jpeg(int w, int h, uint32_t pixel) {
   return std::string(bytes.begin(), bytes.end());
 }
 
+// A playable 8-bit mono WAV file whose sound bytes are `marker`, so tests can tell
+// prompts apart by what the platform was given to play.
+inline std::string Wav(const std::string& marker) {
+  auto u32 = [](uint32_t v) {
+    return std::string{static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
+                       static_cast<char>(v >> 24)};
+  };
+  auto u16 = [](uint16_t v) { return std::string{static_cast<char>(v), static_cast<char>(v >> 8)}; };
+  return "RIFF" + u32(static_cast<uint32_t>(36 + marker.size())) + "WAVE" + "fmt " + u32(16) +
+         u16(1) + u16(1) + u32(8000) + u32(8000) + u16(1) + u16(8) + "data" +
+         u32(static_cast<uint32_t>(marker.size())) + marker;
+}
+
+// The sound bytes of a file made by Wav.
+inline std::string WavMarker(const std::vector<uint8_t>& file) {
+  return file.size() < 44 ? std::string() : std::string(file.begin() + 44, file.end());
+}
+
 inline void WriteFrameLibrary(const TempDir& install, bool damageFrame60 = false) {
   std::filesystem::create_directories(install.Path() / "menu");
   std::vector<TArchiveEntry> entries;

@@ -53,9 +53,11 @@ class MenuTest : public ::testing::Test {
   }
 
   // The screen the way the program entry makes it.
-  TForm1* CreateMenu() {
+  // The menu without its first activation (music and intro) unless `firstActivation`.
+  TForm1* CreateMenu(bool firstActivation = false) {
     menu = app->CreateForm<TForm1>();
     menu->RosterEnv = &roster;
+    menu->ActivatedOnce = !firstActivation;
     return menu;
   }
   // The state after the intro screen closed with `language` and `name`.

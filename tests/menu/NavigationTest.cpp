@@ -80,7 +80,7 @@ TEST_F(NavigationTest, ControlsFollowTheLayoutTableInStackingOrder) {
   EXPECT_EQ(P("mover4")->Cursor, 31);
   EXPECT_EQ(menu->exitbut->MorphRate(), 250);
   EXPECT_TRUE(menu->exitbut->ShowHint);
-  EXPECT_TRUE(menu->exitbut->Hint.empty());  // hints come with the first sign-in
+  EXPECT_EQ(menu->exitbut->Hint, "Exit Pelkor!");  // set by the sign-in
   EXPECT_FALSE(P("mover1")->ShowHint);
 }
 
@@ -172,6 +172,7 @@ TEST_F(NavigationTest, BeforeTheFirstSignInThePlaceholderShows) {
   fake = static_cast<FakePlatform*>(&app->GetPlatform());
   CreateMenu();
   EXPECT_EQ(menu->CurrentSubject, 255);
+  EXPECT_TRUE(menu->exitbut->Hint.empty());  // hints come with the first sign-in
   EXPECT_EQ(menu->frame->Width(), 800);
   EXPECT_FALSE(menu->frame->Picture().Empty());
 }

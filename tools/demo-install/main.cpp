@@ -2,12 +2,18 @@
 #include <cstdio>
 #include <exception>
 
+#include "tools/demo-install/DemoActivities.h"
 #include "tools/demo-install/DemoInstall.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {
     std::fprintf(stderr, "usage: tazu-demo-install DIR\n");
     return 2;
+  }
+  if (tazu::demo::FindStandInProgram().empty()) {
+    std::fprintf(stderr,
+                 "tazu-demo-install: warning: no tazu-activity beside this program; the "
+                 "activity programs are not installed\n");
   }
   try {
     tazu::demo::MakeDemoInstall(argv[1]);
