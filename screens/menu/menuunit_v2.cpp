@@ -21,6 +21,7 @@ namespace tazu {
 namespace {
 
 constexpr uint32_t kCloseDelayMs = 500;
+constexpr TShortCut kHeldHotKey = 0xC05A;  // Ctrl + Alt + Z
 constexpr uint32_t kExecuteDelayMs = 50;
 constexpr int kReportProgram = 15;
 
@@ -77,6 +78,9 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
   SetBounds(0, 0, menu::kScreenWidth, menu::kScreenHeight);
   BuildControls();
   BuildComponents();
+  // The single-copy guard acts while the screen is still loading: a second copy ends
+  // here, before anything of the creation below has touched the machine.
+  OneInstance1->Loaded();
 
   OnCreate = [this](TObject* sender) { FormCreate(sender); };
   OnActivate = [this](TObject* sender) { FormActivate(sender); };
@@ -145,6 +149,17 @@ void TForm1::BuildControls() {
 }
 
 void TForm1::BuildComponents() {
+  OneInstance1 = Create<TOneInstance>();
+  OneInstance1->Name = "OneInstance1";
+
+  GlobalHotKey2 = Create<TGlobalHotKey>();
+  GlobalHotKey2->Name = "GlobalHotKey2";
+  GlobalHotKey2->SetHotKey(kHeldHotKey);  // held with no action bound
+
+  mixer = Create<TAudioMixer>();
+  mixer->Name = "mixer";
+  mixer->SetMixerId(0);
+
   closetimer = Create<TTimer>();
   closetimer->Name = "closetimer";
   closetimer->SetEnabled(false);

@@ -9,7 +9,10 @@
 #include <string_view>
 #include <vector>
 
+#include "controls/AudioMixer.h"
+#include "controls/GlobalHotKey.h"
 #include "controls/MorphButton.h"
+#include "controls/OneInstance.h"
 #include "controls/ShapeHint.h"
 #include "controls/Starter.h"
 #include "controls/ThreadedTimer.h"
@@ -51,6 +54,9 @@ class TForm1 : public TForm {
   TMediaPlayer* music = nullptr;
   TWaveComp* sound = nullptr;
   TShapeHint* ShapeHint1 = nullptr;
+  TOneInstance* OneInstance1 = nullptr;
+  TGlobalHotKey* GlobalHotKey2 = nullptr;
+  TAudioMixer* mixer = nullptr;
   // Any picture control of the screen by its name (`mover2`, `subindex2_4`, `sub2`, ...).
   TImage* PictureControl(std::string_view name) const;
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -206,6 +207,39 @@ TEST_F(StartupTest, NoTaskBarMeansNothingIsHiddenOrShown) {
   CreateMenu();
   EndProgram();
   EXPECT_TRUE(fake->taskBarVisible);
+}
+
+}  // namespace
+}  // namespace tazu
+
+namespace tazu {
+namespace {
+
+using test::MenuTest;
+
+TEST_F(MenuTest, ASecondCopyEndsWhileTheMenuLoadsBeforeItTouchesAnything) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  fake->otherCopyRunning = true;
+  fake->otherCopyTitles = {"Pelkor Tazu"};
+  // The guard ends the process from inside the screen's construction, so its creation
+  // steps (task bar, display) never run: the statement below never gets to exit 3.
+  EXPECT_EXIT(
+      {
+        app->CreateForm<TForm1>();
+        std::_Exit(3);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(MenuTest, CtrlAltZIsHeldWhileTheMenuExistsAndDoesNothing) {
+  CreateMenu();
+  ASSERT_EQ(fake->hotKeys.size(), 1u);
+  EXPECT_EQ(fake->hotKeys[0].modifiers, MOD_CONTROL | MOD_ALT);
+  EXPECT_EQ(fake->hotKeys[0].virtualKey, 0x5A);
+  fake->PressHotKey(fake->hotKeys[0].id);
+  app->ProcessMessages();  // no handler is bound: nothing happens
+  EXPECT_TRUE(fake->shownBoxes.empty());
+  EndProgram();
 }
 
 }  // namespace
