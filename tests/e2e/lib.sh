@@ -25,30 +25,42 @@ e2e_setup() {
   mkdir -p "$E2E_OUT"
   E2E_TMP=$(mktemp -d)
   trap e2e_cleanup EXIT
-  # Find a free display number.
-  local n
-  for n in $(seq 120 199); do
-    [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ] || break
-  done
-  export DISPLAY=":$n"
-  Xvfb "$DISPLAY" -screen 0 "$screen" -nolisten tcp >/dev/null 2>&1 &
+  # Xvfb picks a free display itself and writes its number to a file descriptor, so
+  # scenarios running side by side never collide.
+  local numberFile="$E2E_TMP/display"
+  : >"$numberFile"
+  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$numberFile" >/dev/null 2>&1 &
   E2E_XVFB_PID=$!
+  for _ in $(seq 100); do
+    [ -s "$numberFile" ] && break
+    sleep 0.05
+  done
+  [ -s "$numberFile" ] || e2e_fail "Xvfb did not start"
+  export DISPLAY=":$(tr -d '[:space:]' <"$numberFile")"
   for _ in $(seq 100); do
     xdpyinfo >/dev/null 2>&1 && break
     sleep 0.05
   done
-  xdpyinfo >/dev/null 2>&1 || e2e_fail "Xvfb did not start on $DISPLAY"
+  xdpyinfo >/dev/null 2>&1 || e2e_fail "Xvfb did not answer on $DISPLAY"
   E2E_INSTALL="$E2E_TMP/install"
   "$E2E_DEMO_TOOL" "$E2E_INSTALL" >/dev/null
 }
 
+# e2e_find_window REGEX: the first window whose title matches (not the program's
+# invisible application window, which carries the bare application title).
+e2e_find_window() {
+  xdotool search --name "$1" 2>/dev/null | head -n 1 || true
+}
+
 # e2e_start: starts the launcher in the demo install and waits for its window.
 e2e_start() {
-  (cd "$E2E_INSTALL" && exec "$E2E_LAUNCHER" >"$E2E_OUT/launcher.log" 2>&1) &
+  # Machines here have no sound card: SDL's silent driver lets the music run.
+  (cd "$E2E_INSTALL" && SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}" \
+    exec "$E2E_LAUNCHER" >"$E2E_OUT/launcher.log" 2>&1) &
   E2E_APP_PID=$!
   E2E_WINDOW=""
   for _ in $(seq 200); do
-    E2E_WINDOW=$(xdotool search --name "Pelkor" 2>/dev/null | head -n 1 || true)
+    E2E_WINDOW=$(e2e_find_window '^Pelkor! Tazu v2\.')
     [ -n "$E2E_WINDOW" ] && break
     kill -0 "$E2E_APP_PID" 2>/dev/null || e2e_fail "the launcher ended: $(cat "$E2E_OUT/launcher.log")"
     sleep 0.05

@@ -6,6 +6,8 @@ source "$(dirname "$0")/lib.sh"
 e2e_setup "$1" "$2" "$3"
 e2e_start
 e2e_sign_in A ANNA
+E2E_WINDOW=$(e2e_find_window '^Pelkor! Tazu v2\.1$')
+[ -n "$E2E_WINDOW" ] || e2e_fail "no menu window"
 
 geometry=$(xdotool getwindowgeometry "$E2E_WINDOW")
 echo "$geometry"
