@@ -54,9 +54,12 @@ e2e_find_window() {
 
 # e2e_start: starts the launcher in the demo install and waits for its window.
 e2e_start() {
-  # Machines here have no sound card: SDL's silent driver lets the music run.
+  # Machines here have no sound card: SDL's silent driver lets the music run. Each
+  # scenario has its own runtime folder, so launchers of scenarios running side by side
+  # do not take each other for a second copy.
+  mkdir -m 700 -p "$E2E_TMP/runtime"
   (cd "$E2E_INSTALL" && SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}" \
-    exec "$E2E_LAUNCHER" >"$E2E_OUT/launcher.log" 2>&1) &
+    XDG_RUNTIME_DIR="$E2E_TMP/runtime" exec "$E2E_LAUNCHER" >"$E2E_OUT/launcher.log" 2>&1) &
   E2E_APP_PID=$!
   E2E_WINDOW=""
   for _ in $(seq 200); do
