@@ -96,7 +96,8 @@ void TTimerPool::Tick() {
     for (size_t i = 0; i < items_.size(); ++i) {
       TTimerItem& item = *items_[i];
       if (!item.Enabled || tickCounter_ % static_cast<int32_t>(item.Divisor) != 0) continue;
-      item.CallCount = item.CallCount == std::numeric_limits<int32_t>::max() ? 0 : item.CallCount + 1;
+      item.CallCount =
+          item.CallCount == std::numeric_limits<int32_t>::max() ? 0 : item.CallCount + 1;
       if (item.CallCount == item.CallLimit) item.Enabled = false;
       // A copy: the callback may remove its own item.
       if (std::function<void()> callback = item.Callback) callback();

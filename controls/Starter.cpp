@@ -16,9 +16,12 @@ int ShowState(TStarterOptions option) {
 
 const char* Verb(TStarterOperation operation) {
   switch (operation) {
-    case TStarterOperation::smPrint: return "print";
-    case TStarterOperation::smExplore: return "explore";
-    default: return "open";
+    case TStarterOperation::smPrint:
+      return "print";
+    case TStarterOperation::smExplore:
+      return "explore";
+    default:
+      return "open";
   }
 }
 

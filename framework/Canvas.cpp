@@ -671,4 +671,14 @@ void TCanvas::PaintText(const TextLayout& layout, const Rect& box, unsigned flag
   clip_ = savedClip;
 }
 
+void DrawCaption(TCanvas& canvas, Rect r, std::string_view text, int height, TColor color) {
+  TCanvas::StateSaver saved(canvas);
+  canvas.Font.name = "Arial";
+  canvas.Font.height = height;
+  canvas.Font.bold = true;
+  canvas.Font.color = color;
+  canvas.Brush.style = TBrushStyle::Clear;
+  canvas.DrawText(text, r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+}
+
 }  // namespace tazu

@@ -118,4 +118,8 @@ class TCanvas {
   Point penPos_;
 };
 
+// A one-line caption centred in `r`, bold Arial of `height` pixels in `color`, over what
+// is there: the labels of the artwork the program and its tools draw.
+void DrawCaption(TCanvas& canvas, Rect r, std::string_view text, int height, TColor color);
+
 }  // namespace tazu

@@ -62,17 +62,26 @@ void TEdit::KeyDown(int& key, unsigned shift) {
   TControl::KeyDown(key, shift);
   const int length = static_cast<int>(text_.size());
   switch (key) {
-    case VK_LEFT: caret_ = std::max(0, caret_ - 1); break;
-    case VK_RIGHT: caret_ = std::min(length, caret_ + 1); break;
-    case VK_HOME: caret_ = 0; break;
-    case VK_END: caret_ = length; break;
+    case VK_LEFT:
+      caret_ = std::max(0, caret_ - 1);
+      break;
+    case VK_RIGHT:
+      caret_ = std::min(length, caret_ + 1);
+      break;
+    case VK_HOME:
+      caret_ = 0;
+      break;
+    case VK_END:
+      caret_ = length;
+      break;
     case VK_DELETE:
       if (caret_ < length) {
         text_.erase(static_cast<size_t>(caret_), 1);
         Changed();
       }
       return;
-    default: return;
+    default:
+      return;
   }
   Invalidate();
 }

@@ -57,12 +57,12 @@ enum class EventKind {
   Expose,        // the window's pixels must be shown again
   Activated,     // the window received the input focus
   Timer,
-  MusicNotify,  // the music player finished a command (played to the end, stopped, ...)
-  HotKey,       // a registered hot key was pressed: `id` is its identifier
+  MusicNotify,         // the music player finished a command (played to the end, stopped, ...)
+  HotKey,              // a registered hot key was pressed: `id` is its identifier
   MixerLineChange,     // `handle` is the mixer device, `id` the line
   MixerControlChange,  // `handle` is the mixer device, `id` the control
   ActivateRequest,     // another copy of the program asked this one to come forward
-  Wake,         // Platform::Wake was called
+  Wake,                // Platform::Wake was called
 };
 
 struct Event {

@@ -8,6 +8,8 @@
 // launcher blocks or ignores get their default action back.
 #include "platform/posix/ProcessLauncher.h"
 
+#include "platform/posix/ChildSignals.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -41,11 +43,6 @@ constexpr int kFirstInheritableOnlyIfAsked = 3;  // after stdin, stdout, stderr
 // Files that name a program on Windows: without execute permission here they are
 // programs we may not run, not documents.
 constexpr std::array<std::string_view, 4> kProgramExtensions = {".exe", ".com", ".bat", ".cmd"};
-// Signals a child must find at their default action: those the launcher blocks or may
-// ignore (a blocked mask and an ignored disposition both survive exec).
-constexpr std::array<int, 9> kDefaultSignals = {SIGTERM, SIGINT,  SIGHUP,  SIGQUIT, SIGPIPE,
-                                                SIGCHLD, SIGALRM, SIGUSR1, SIGUSR2};
-
 ShellExecuteResult Failure(int code) { return {0, code}; }
 
 // The shell's failure code for an errno of a file access or a start.
@@ -138,14 +135,7 @@ class SpawnSetup {
       return e;
     }
 #endif
-    sigset_t none;
-    sigemptyset(&none);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    for (const int signal : kDefaultSignals) sigaddset(&defaults, signal);
-    if (const int e = posix_spawnattr_setsigmask(&attributes, &none)) return e;
-    if (const int e = posix_spawnattr_setsigdefault(&attributes, &defaults)) return e;
-    return posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    return ResetChildSignalMask(attributes);
   }
 
   posix_spawn_file_actions_t actions;

@@ -40,36 +40,52 @@ int VirtualKeyOf(SDL_Keycode key) {
   if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
   if (key >= SDLK_F1 && key <= SDLK_F12) return VK_F1 + (key - SDLK_F1);
   switch (key) {
-    case SDLK_BACKSPACE: return VK_BACK;
-    case SDLK_TAB: return VK_TAB;
+    case SDLK_BACKSPACE:
+      return VK_BACK;
+    case SDLK_TAB:
+      return VK_TAB;
     case SDLK_RETURN:
-    case SDLK_KP_ENTER: return VK_RETURN;
-    case SDLK_ESCAPE: return VK_ESCAPE;
-    case SDLK_SPACE: return VK_SPACE;
-    case SDLK_END: return VK_END;
-    case SDLK_HOME: return VK_HOME;
-    case SDLK_LEFT: return VK_LEFT;
-    case SDLK_UP: return VK_UP;
-    case SDLK_RIGHT: return VK_RIGHT;
-    case SDLK_DOWN: return VK_DOWN;
-    case SDLK_DELETE: return VK_DELETE;
-    default: return 0;
+    case SDLK_KP_ENTER:
+      return VK_RETURN;
+    case SDLK_ESCAPE:
+      return VK_ESCAPE;
+    case SDLK_SPACE:
+      return VK_SPACE;
+    case SDLK_END:
+      return VK_END;
+    case SDLK_HOME:
+      return VK_HOME;
+    case SDLK_LEFT:
+      return VK_LEFT;
+    case SDLK_UP:
+      return VK_UP;
+    case SDLK_RIGHT:
+      return VK_RIGHT;
+    case SDLK_DOWN:
+      return VK_DOWN;
+    case SDLK_DELETE:
+      return VK_DELETE;
+    default:
+      return 0;
   }
 }
 
 MouseButton ButtonOf(uint8_t button) {
   switch (button) {
-    case SDL_BUTTON_RIGHT: return MouseButton::Right;
-    case SDL_BUTTON_MIDDLE: return MouseButton::Middle;
-    default: return MouseButton::Left;
+    case SDL_BUTTON_RIGHT:
+      return MouseButton::Right;
+    case SDL_BUTTON_MIDDLE:
+      return MouseButton::Middle;
+    default:
+      return MouseButton::Left;
   }
 }
 
 // Wraps a Bitmap32 as an SDL surface without copying.
 SDL_Surface* WrapBitmap(const Bitmap32& image) {
-  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(
-      const_cast<uint32_t*>(image.Data()), image.Width(), image.Height(), 32, image.Stride(),
-      SDL_PIXELFORMAT_ARGB8888);
+  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(image.Data()),
+                                                      image.Width(), image.Height(), 32,
+                                                      image.Stride(), SDL_PIXELFORMAT_ARGB8888);
   if (s != nullptr) SDL_SetSurfaceBlendMode(s, SDL_BLENDMODE_NONE);
   return s;
 }
@@ -155,11 +171,13 @@ SDL_Window* SdlPlatform::Find(WindowHandle window) const {
 
 WindowHandle SdlPlatform::CreateWindow(const WindowOptions& options) {
   uint32_t flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
-  if (options.popup) flags |= SDL_WINDOW_TOOLTIP | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR;
+  if (options.popup)
+    flags |= SDL_WINDOW_TOOLTIP | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR;
   const Rect& b = options.bounds;
   SDL_Window* w = SDL_CreateWindow(options.title.c_str(), b.left, b.top, std::max(1, b.Width()),
                                    std::max(1, b.Height()), flags);
-  if (w == nullptr) throw std::runtime_error(std::string("Cannot create a window: ") + SDL_GetError());
+  if (w == nullptr)
+    throw std::runtime_error(std::string("Cannot create a window: ") + SDL_GetError());
   const WindowHandle handle = SDL_GetWindowID(w);
   windows_[handle] = w;
   return handle;
@@ -187,12 +205,16 @@ void SdlPlatform::SetWindowState(WindowHandle window, WindowState state) {
   SDL_Window* w = Find(window);
   if (w == nullptr) return;
   switch (state) {
-    case WindowState::Hidden: SDL_HideWindow(w); break;
+    case WindowState::Hidden:
+      SDL_HideWindow(w);
+      break;
     case WindowState::Normal:
       SDL_ShowWindow(w);
       SDL_RestoreWindow(w);
       break;
-    case WindowState::Minimized: SDL_MinimizeWindow(w); break;
+    case WindowState::Minimized:
+      SDL_MinimizeWindow(w);
+      break;
   }
 }
 
@@ -246,12 +268,24 @@ CursorHandle SdlPlatform::GetStandardCursor(StandardCursor kind) {
   if (known != standardCursors_.end()) return known->second;
   SDL_SystemCursor id = SDL_SYSTEM_CURSOR_ARROW;
   switch (kind) {
-    case StandardCursor::Arrow: id = SDL_SYSTEM_CURSOR_ARROW; break;
-    case StandardCursor::IBeam: id = SDL_SYSTEM_CURSOR_IBEAM; break;
-    case StandardCursor::Wait: id = SDL_SYSTEM_CURSOR_WAIT; break;
-    case StandardCursor::Hand: id = SDL_SYSTEM_CURSOR_HAND; break;
-    case StandardCursor::Cross: id = SDL_SYSTEM_CURSOR_CROSSHAIR; break;
-    case StandardCursor::SizeAll: id = SDL_SYSTEM_CURSOR_SIZEALL; break;
+    case StandardCursor::Arrow:
+      id = SDL_SYSTEM_CURSOR_ARROW;
+      break;
+    case StandardCursor::IBeam:
+      id = SDL_SYSTEM_CURSOR_IBEAM;
+      break;
+    case StandardCursor::Wait:
+      id = SDL_SYSTEM_CURSOR_WAIT;
+      break;
+    case StandardCursor::Hand:
+      id = SDL_SYSTEM_CURSOR_HAND;
+      break;
+    case StandardCursor::Cross:
+      id = SDL_SYSTEM_CURSOR_CROSSHAIR;
+      break;
+    case StandardCursor::SizeAll:
+      id = SDL_SYSTEM_CURSOR_SIZEALL;
+      break;
   }
   SDL_Cursor* c = SDL_CreateSystemCursor(id);
   if (c == nullptr) return 0;
@@ -274,7 +308,9 @@ void SdlPlatform::Wake() {
 
 uint64_t SdlPlatform::Ticks() { return SDL_GetTicks64(); }
 
-TimerHandle SdlPlatform::StartTimer(uint32_t intervalMs) { return timers_.Start(intervalMs, Ticks()); }
+TimerHandle SdlPlatform::StartTimer(uint32_t intervalMs) {
+  return timers_.Start(intervalMs, Ticks());
+}
 
 void SdlPlatform::StopTimer(TimerHandle timer) { timers_.Stop(timer); }
 
@@ -371,8 +407,8 @@ bool SdlPlatform::Translate(const SDL_Event& in, Event& out) {
       out.window = in.button.windowID;
       out.pos = {in.button.x, in.button.y};
       out.button = ButtonOf(in.button.button);
-      out.shift = ShiftFromButtons(SDL_GetMouseState(nullptr, nullptr)) |
-                  ShiftFromMods(SDL_GetModState());
+      out.shift =
+          ShiftFromButtons(SDL_GetMouseState(nullptr, nullptr)) | ShiftFromMods(SDL_GetModState());
       return true;
     case SDL_MOUSEWHEEL: {
       out.kind = EventKind::MouseWheel;
@@ -400,16 +436,26 @@ bool SdlPlatform::Translate(const SDL_Event& in, Event& out) {
     case SDL_WINDOWEVENT:
       out.window = in.window.windowID;
       switch (in.window.event) {
-        case SDL_WINDOWEVENT_CLOSE: out.kind = EventKind::CloseRequest; return true;
+        case SDL_WINDOWEVENT_CLOSE:
+          out.kind = EventKind::CloseRequest;
+          return true;
         case SDL_WINDOWEVENT_EXPOSED:
         case SDL_WINDOWEVENT_SHOWN:
         case SDL_WINDOWEVENT_RESTORED:
-        case SDL_WINDOWEVENT_SIZE_CHANGED: out.kind = EventKind::Expose; return true;
-        case SDL_WINDOWEVENT_LEAVE: out.kind = EventKind::MouseLeave; return true;
-        case SDL_WINDOWEVENT_FOCUS_GAINED: out.kind = EventKind::Activated; return true;
-        default: return false;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+          out.kind = EventKind::Expose;
+          return true;
+        case SDL_WINDOWEVENT_LEAVE:
+          out.kind = EventKind::MouseLeave;
+          return true;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+          out.kind = EventKind::Activated;
+          return true;
+        default:
+          return false;
       }
-    default: return false;
+    default:
+      return false;
   }
 }
 

@@ -9,15 +9,6 @@
 namespace tazu::intro {
 namespace {
 
-void Label(TCanvas& canvas, Rect r, const std::string& text, int height, TColor color) {
-  canvas.Font.name = "Arial";
-  canvas.Font.height = height;
-  canvas.Font.bold = true;
-  canvas.Font.color = color;
-  canvas.Brush.style = TBrushStyle::Clear;
-  canvas.DrawText(text, r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-}
-
 void Stars(TCanvas& canvas, const Rect& area, int count, uint32_t seed) {
   std::mt19937 random(seed);
   for (int i = 0; i < count; ++i) {
@@ -96,7 +87,7 @@ Bitmap32 LanguageHighlight(bool english) {
   canvas.Brush.color = english ? RGBColor(255, 60, 60) : RGBColor(60, 120, 255);
   canvas.Pen.color = clWhite;
   canvas.Ellipse({10, 25, 50, 65});
-  Label(canvas, {60, 0, image.Width(), 90}, english ? "ENGLISH" : "AFRIKAANS", 30, clYellow);
+  DrawCaption(canvas, {60, 0, image.Width(), 90}, english ? "ENGLISH" : "AFRIKAANS", 30, clYellow);
   return image;
 }
 
@@ -106,7 +97,7 @@ Bitmap32 HandButtonFace(char letter, bool hover) {
   canvas.Brush.color = hover ? RGBColor(255, 220, 60) : RGBColor(60, 140, 60);
   canvas.Pen.color = RGBColor(20, 20, 20);
   canvas.RoundRect(image.Bounds(), 10, 10);
-  Label(canvas, image.Bounds(), std::string(1, letter), 24, hover ? clBlack : clWhite);
+  DrawCaption(canvas, image.Bounds(), std::string(1, letter), 24, hover ? clBlack : clWhite);
   return image;
 }
 

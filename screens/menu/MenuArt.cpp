@@ -11,15 +11,6 @@ namespace {
 constexpr TColor kGlow = RGBColor(255, 230, 90);
 constexpr TColor kInk = RGBColor(50, 40, 20);
 
-void Centered(TCanvas& canvas, Rect r, const std::string& text, int height, TColor color) {
-  canvas.Font.name = "Arial";
-  canvas.Font.height = height;
-  canvas.Font.bold = true;
-  canvas.Font.color = color;
-  canvas.Brush.style = TBrushStyle::Clear;
-  canvas.DrawText(text, r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-}
-
 const char* SubjectName(int subject, bool english) {
   static constexpr std::array<std::array<const char*, 2>, kSubjectCount> kNames{{
       {"Lees", "Reading"},
@@ -41,7 +32,7 @@ Bitmap32 PlaceholderBackground() {
     canvas.MoveTo(0, y);
     canvas.LineTo(kScreenWidth, y);
   }
-  Centered(canvas, {0, 250, kScreenWidth, 350}, "Pelkor! Tazu", 48, RGBColor(255, 230, 90));
+  DrawCaption(canvas, {0, 250, kScreenWidth, 350}, "Pelkor! Tazu", 48, RGBColor(255, 230, 90));
   return image;
 }
 
@@ -55,7 +46,7 @@ Bitmap32 SubjectHighlight(const ControlSpec& control) {
   canvas.Pen.width = 3;
   canvas.RoundRect(image.Bounds(), 24, 24);
   const bool english = control.groupKey == "but_eng";
-  Centered(canvas, image.Bounds(), SubjectName(control.tag, english), 26, kInk);
+  DrawCaption(canvas, image.Bounds(), SubjectName(control.tag, english), 26, kInk);
   return image;
 }
 

@@ -31,7 +31,8 @@ constexpr const char* kMidiMask = "*.mid";
 constexpr const char* kMidiDriverQuestion =
     "The MCI driver for midi-files is not properly installed. Midi files are music files that "
     "are used for background music. Do you want to disable the music?";
-constexpr const char* kMidiRemovedMessage = "Please re-start this program. Midi-files have been removed.";
+constexpr const char* kMidiRemovedMessage =
+    "Please re-start this program. Midi-files have been removed.";
 
 constexpr const char* kMissingProgramMessage =
     "The file you selected does not exists! Please re-install software!";

@@ -22,8 +22,10 @@ class HandOffTest : public MenuTest {
     test::WriteIntroFiles(install);
     for (const char* language : {"A", "E"}) {
       for (int n : {0, 2}) {
-        install.Write("menu/menu_" + std::to_string(n) + "_" + language + ".jpg",
-                      test::Jpeg(800, 600, MakePixel(static_cast<uint8_t>(n * 100), language[0] == 'A' ? 10 : 20, 0)));
+        install.Write(
+            "menu/menu_" + std::to_string(n) + "_" + language + ".jpg",
+            test::Jpeg(800, 600,
+                       MakePixel(static_cast<uint8_t>(n * 100), language[0] == 'A' ? 10 : 20, 0)));
       }
     }
     install.Write("Music/pelkor2.mid", "MThd");

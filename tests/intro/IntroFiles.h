@@ -24,7 +24,9 @@ inline std::string Wav(const std::string& marker) {
     return std::string{static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
                        static_cast<char>(v >> 24)};
   };
-  auto u16 = [](uint16_t v) { return std::string{static_cast<char>(v), static_cast<char>(v >> 8)}; };
+  auto u16 = [](uint16_t v) {
+    return std::string{static_cast<char>(v), static_cast<char>(v >> 8)};
+  };
   return "RIFF" + u32(static_cast<uint32_t>(36 + marker.size())) + "WAVE" + "fmt " + u32(16) +
          u16(1) + u16(1) + u32(8000) + u32(8000) + u16(1) + u16(8) + "data" +
          u32(static_cast<uint32_t>(marker.size())) + marker;

@@ -151,8 +151,7 @@ TEST_F(IntroTest, SwitchingLanguageResetsTheFieldAndTheNextKeyPlaysTheNewPrompt)
   EXPECT_EQ(intro->RightBut->Hint, "Righthanded mouse");
   Type("x");
   Type("y");
-  EXPECT_EQ(CuesPlayed(), (std::vector<std::string>{"afr in1", "afr in2",
-                                                    "eng in1", "eng in2"}));
+  EXPECT_EQ(CuesPlayed(), (std::vector<std::string>{"afr in1", "afr in2", "eng in1", "eng in2"}));
   EXPECT_GE(fake->waveStops, 2);  // each name prompt stops the cue first
 }
 

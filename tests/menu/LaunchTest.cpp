@@ -12,14 +12,16 @@ namespace {
 using test::MenuTest;
 using Clock = std::chrono::steady_clock;
 
-constexpr const char* kMissing = "The file you selected does not exists! Please re-install software!";
+constexpr const char* kMissing =
+    "The file you selected does not exists! Please re-install software!";
 
 class LaunchTest : public MenuTest {
  protected:
   void SetUp() override {
     for (int n : {0, 2, 5}) {
       const auto jpeg = EncodeJpeg(Bitmap32(800, 600, MakePixel(static_cast<uint8_t>(n), 0, 0)));
-      install.Write("menu/menu_" + std::to_string(n) + "_E.jpg", std::string(jpeg.begin(), jpeg.end()));
+      install.Write("menu/menu_" + std::to_string(n) + "_E.jpg",
+                    std::string(jpeg.begin(), jpeg.end()));
     }
     for (const char* program : {"wiskundeoptel/optel.exe", "wiskundemaal/wiskundemaal.exe",
                                 "report/report.exe", "geheueprente/geheueprente.exe"}) {
@@ -45,9 +47,7 @@ class LaunchTest : public MenuTest {
     const auto end = Clock::now() + real;
     while (Clock::now() < end) app->HandleMessage();
   }
-  std::string Expected(const std::string& relative) const {
-    return menu->InstallFolder + relative;
-  }
+  std::string Expected(const std::string& relative) const { return menu->InstallFolder + relative; }
   static constexpr Point kMover2{300, 340};
   static constexpr Point kEntry2_3{30, 290};
   static constexpr Point kEntry2_1{30, 195};

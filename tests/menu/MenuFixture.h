@@ -8,8 +8,8 @@
 
 #include "framework/Application.h"
 #include "platform/fake/FakePlatform.h"
-#include "screens/menu/menuunit_v2.h"
 #include "roster/RosterEnvironment.h"
+#include "screens/menu/menuunit_v2.h"
 #include "tests/base/TempDir.h"
 
 namespace tazu::test {

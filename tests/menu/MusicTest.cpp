@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <set>
 #include <filesystem>
+#include <set>
 
 #include "base/Paths.h"
 #include "tests/menu/MenuFixture.h"
@@ -135,7 +135,8 @@ TEST_F(MusicTest, AnsweringYesRemovesOnlyTheMidiFilesAndEndsTheProgram) {
   EXPECT_EQ(fake->shownBoxes[0].text, kQuestion);
   EXPECT_EQ(fake->shownBoxes[0].caption, "Confirm");
   EXPECT_EQ(fake->shownBoxes[0].buttons, MessageBoxButtons::YesNo);
-  EXPECT_EQ(fake->shownBoxes[1].text, "Please re-start this program. Midi-files have been removed.");
+  EXPECT_EQ(fake->shownBoxes[1].text,
+            "Please re-start this program. Midi-files have been removed.");
   EXPECT_EQ(fake->shownBoxes[1].caption, "Information");
   EXPECT_TRUE(app->Terminated());
   const auto music = install.Path() / "Music";

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "XServer.h"
-#include "platform/sdl/ChildSignals.h"
+#include "platform/posix/ChildSignals.h"
 #include "platform/sdl/SdlPlatform.h"
 #include "platform/sdl/TerminationSignals.h"
 

@@ -1,5 +1,7 @@
 #include "tools/demo-install/DemoAdverts.h"
 
+#include "tools/demo-install/DemoInstall.h"
+
 #include <array>
 #include <filesystem>
 #include <fstream>
@@ -60,22 +62,6 @@ constexpr std::array<Section, 5> kSections{{
      RGBColor(170, 100, 210)},
 }};
 
-void WriteFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw std::runtime_error("Cannot write " + path.string());
-}
-
-void Label(TCanvas& canvas, Rect r, const char* text, int height, TColor color) {
-  canvas.Font.name = "Arial";
-  canvas.Font.height = height;
-  canvas.Font.bold = true;
-  canvas.Font.color = color;
-  canvas.Brush.style = TBrushStyle::Clear;
-  canvas.DrawText(text, r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-}
-
 void Fill(TCanvas& canvas, const Rect& r, TColor color) {
   canvas.Brush.style = TBrushStyle::Solid;
   canvas.Brush.color = color;
@@ -88,8 +74,9 @@ Bitmap32 AdvertPage(char language) {
   Fill(canvas, image.Bounds(), RGBColor(255, 252, 235));
   const Rect banner{0, 0, kAdvertPageWidth, kBannerHeight};
   Fill(canvas, banner, RGBColor(40, 40, 120));
-  Label(canvas, {0, 30, kAdvertPageWidth, 120}, In(kBanner, language), 64, RGBColor(255, 230, 90));
-  Label(canvas, {0, 120, kAdvertPageWidth, 180}, In(kBannerLine, language), 30, clWhite);
+  DrawCaption(canvas, {0, 30, kAdvertPageWidth, 120}, In(kBanner, language), 64,
+              RGBColor(255, 230, 90));
+  DrawCaption(canvas, {0, 120, kAdvertPageWidth, 180}, In(kBannerLine, language), 30, clWhite);
   int top = kBannerHeight;
   for (const Section& s : kSections) {
     const Rect panel{kSectionMargin, top + kSectionMargin, kAdvertPageWidth - kSectionMargin,
@@ -99,14 +86,14 @@ Bitmap32 AdvertPage(char language) {
     canvas.Pen.color = RGBColor(40, 40, 40);
     canvas.Pen.width = 2;
     canvas.RoundRect(panel, 30, 30);
-    Label(canvas, {panel.left, panel.top + 20, panel.right, panel.top + 110},
-          In(s.heading, language), 52, clWhite);
-    Label(canvas, {panel.left, panel.top + 110, panel.right, panel.bottom - 20},
-          In(s.line, language), 28, RGBColor(30, 30, 30));
+    DrawCaption(canvas, {panel.left, panel.top + 20, panel.right, panel.top + 110},
+                In(s.heading, language), 52, clWhite);
+    DrawCaption(canvas, {panel.left, panel.top + 110, panel.right, panel.bottom - 20},
+                In(s.line, language), 28, RGBColor(30, 30, 30));
     top += kSectionHeight;
   }
-  Label(canvas, {0, top, kAdvertPageWidth, kAdvertPageHeight}, In(kEnd, language), 34,
-        RGBColor(40, 40, 120));
+  DrawCaption(canvas, {0, top, kAdvertPageWidth, kAdvertPageHeight}, In(kEnd, language), 34,
+              RGBColor(40, 40, 120));
   return image;
 }
 
@@ -118,8 +105,8 @@ Bitmap32 AdvertBackground(char language) {
     canvas.MoveTo(0, y);
     canvas.LineTo(kScreenWidth, y);
   }
-  Label(canvas, {0, 8, kScreenWidth, kViewerPlace.top - 8}, In(kBackgroundTitle, language), 38,
-        RGBColor(255, 230, 90));
+  DrawCaption(canvas, {0, 8, kScreenWidth, kViewerPlace.top - 8}, In(kBackgroundTitle, language),
+              38, RGBColor(255, 230, 90));
   const Rect frame{kViewerPlace.left - kFrameWidth, kViewerPlace.top - kFrameWidth,
                    kViewerPlace.right + kFrameWidth, kViewerPlace.bottom + kFrameWidth};
   canvas.Brush.style = TBrushStyle::Solid;
@@ -136,9 +123,10 @@ void MakeDemoAdverts(const std::string& folder) {
   const fs::path root(folder);
   for (char language : {'A', 'E'}) {
     const std::string letter(1, language);
-    WriteFile(root / ("add_" + letter + ".jpg"), EncodeJpeg(AdvertPage(language), kJpegQuality));
-    WriteFile(root / ("addback_" + letter + ".jpg"),
-              EncodeJpeg(AdvertBackground(language), kJpegQuality));
+    WriteDemoFile(root / ("add_" + letter + ".jpg"),
+                  EncodeJpeg(AdvertPage(language), kJpegQuality));
+    WriteDemoFile(root / ("addback_" + letter + ".jpg"),
+                  EncodeJpeg(AdvertBackground(language), kJpegQuality));
   }
 }
 

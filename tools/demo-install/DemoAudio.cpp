@@ -1,5 +1,7 @@
 #include "tools/demo-install/DemoAudio.h"
 
+#include "tools/demo-install/DemoInstall.h"
+
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -119,13 +121,6 @@ struct Voice {
 };
 constexpr std::array<Voice, 2> kVoices{{{"Sounds_afr", "af", true}, {"Sounds_eng", "en", false}}};
 
-void WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw std::runtime_error("Cannot write " + path.string());
-}
-
 // Runs espeak-ng without a shell, so the text is never interpreted. True when it made
 // the file.
 bool Speak(const char* voice, const std::string& text, const fs::path& file) {
@@ -165,7 +160,7 @@ void MakePrompts(const fs::path& root) {
                      "tones are installed instead\n");
         warned = true;
       }
-      WriteBytes(file, ToneWav(p.toneHertz, kToneMs));
+      WriteDemoFile(file, ToneWav(p.toneHertz, kToneMs));
     }
   }
 }
@@ -298,7 +293,7 @@ void MakeDemoAudio(const std::string& installFolder) {
   MakePrompts(root);
   fs::create_directories(root / "Music");
   for (const auto& [name, piece] : DemoPieces())
-    WriteBytes(root / "Music" / name, WriteMidiFile(piece));
+    WriteDemoFile(root / "Music" / name, WriteMidiFile(piece));
 }
 
 }  // namespace tazu::demo

@@ -59,23 +59,6 @@ const char* Text(const SubjectText& t, char language) {
 
 Rect RectOf(const menu::ControlSpec& c) { return Rect::FromSize(c.left, c.top, c.width, c.height); }
 
-void WriteFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw std::runtime_error("Cannot write " + path.string());
-}
-
-void Label(TCanvas& canvas, Rect r, const std::string& text, int height, TColor color,
-           bool bold = true) {
-  canvas.Font.name = "Arial";
-  canvas.Font.height = height;
-  canvas.Font.bold = bold;
-  canvas.Font.color = color;
-  canvas.Brush.style = TBrushStyle::Clear;
-  canvas.DrawText(text, r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-}
-
 void Panel(TCanvas& canvas, const Rect& r, TColor fill, TColor border) {
   canvas.Brush.style = TBrushStyle::Solid;
   canvas.Brush.color = fill;
@@ -97,7 +80,7 @@ void DrawSubMenu(TCanvas& canvas, int n, int highlighted, char language, Point o
     r = {r.left + 4, r.top + 3, r.right - 4, r.bottom - 3};
     const bool lit = m == highlighted;
     Panel(canvas, r, lit ? kSubjectColors[n - 1] : RGBColor(255, 255, 255), kSubjectColors[n - 1]);
-    Label(canvas, r, Text(kEntries[n - 1][m - 1], language), 18, lit ? clWhite : clBlack);
+    DrawCaption(canvas, r, Text(kEntries[n - 1][m - 1], language), 18, lit ? clWhite : clBlack);
   }
 }
 
@@ -113,11 +96,11 @@ Bitmap32 MenuPicture(int open, char language) {
     canvas.MoveTo(0, y);
     canvas.LineTo(image.Width(), y);
   }
-  Label(canvas, {20, 10, 400, 70}, "Pelkor Tazu", 40, RGBColor(40, 40, 120));
+  DrawCaption(canvas, {20, 10, 400, 70}, "Pelkor Tazu", 40, RGBColor(40, 40, 120));
   for (int k = 1; k <= menu::kSubjectCount; ++k) {
     const menu::ControlSpec* area = menu::FindControl(menu::Kind::Highlight, k, "but_afr");
     Panel(canvas, RectOf(*area), kSubjectColors[k - 1], RGBColor(40, 40, 40));
-    Label(canvas, RectOf(*area), Text(kSubjects[k - 1], language), 24, clWhite);
+    DrawCaption(canvas, RectOf(*area), Text(kSubjects[k - 1], language), 24, clWhite);
   }
   // The three buttons at the right edge are drawn by the screen itself; leave a rail.
   canvas.Brush.color = RGBColor(60, 120, 60);
@@ -139,19 +122,26 @@ void MakeMenuPictures(const fs::path& menuFolder) {
   for (char language : kLanguages) {
     for (int n = 0; n <= menu::kSubjectCount; ++n) {
       const std::string name = "menu_" + std::to_string(n) + "_" + language + ".jpg";
-      WriteFile(menuFolder / name, EncodeJpeg(MenuPicture(n, language), kJpegQuality));
+      WriteDemoFile(menuFolder / name, EncodeJpeg(MenuPicture(n, language), kJpegQuality));
     }
     for (int n = 1; n <= menu::kSubjectCount; ++n) {
       for (int m = 1; m <= menu::EntryCount(n); ++m) {
         const std::string name =
             "sub_" + std::to_string(n) + "_" + std::to_string(m) + "_" + language + ".jpg";
-        WriteFile(menuFolder / name, EncodeJpeg(SubPicture(n, m, language), kJpegQuality));
+        WriteDemoFile(menuFolder / name, EncodeJpeg(SubPicture(n, m, language), kJpegQuality));
       }
     }
   }
 }
 
 }  // namespace
+
+void WriteDemoFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("Cannot write " + path.string());
+}
 
 void MakeDemoInstall(const std::string& folder) {
   const fs::path root(folder);

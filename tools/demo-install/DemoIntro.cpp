@@ -1,5 +1,7 @@
 #include "tools/demo-install/DemoIntro.h"
 
+#include "tools/demo-install/DemoInstall.h"
+
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -22,20 +24,7 @@ constexpr int kFrameHeight = 324;
 constexpr int kJpegQuality = 85;
 
 void WriteJpeg(const fs::path& path, const Bitmap32& image) {
-  const std::vector<uint8_t> bytes = EncodeJpeg(image, kJpegQuality);
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw std::runtime_error("Cannot write " + path.string());
-}
-
-void Text(TCanvas& canvas, Rect r, const std::string& text, int height, TColor color,
-          unsigned flags = DT_CENTER | DT_VCENTER | DT_SINGLELINE) {
-  canvas.Font.name = "Arial";
-  canvas.Font.height = height;
-  canvas.Font.bold = true;
-  canvas.Font.color = color;
-  canvas.Brush.style = TBrushStyle::Clear;
-  canvas.DrawText(text, r, flags | DT_NOPREFIX);
+  WriteDemoFile(path, EncodeJpeg(image, kJpegQuality));
 }
 
 // A rocket flying across a starfield, circling a planet; frame n of 126.
@@ -63,7 +52,8 @@ Bitmap32 Frame(int n) {
   canvas.Ellipse({rx - 14, ry - 14, rx + 14, ry + 14});
   canvas.Brush.color = RGBColor(255, 200, 60);
   canvas.Ellipse({rx - 6, ry - 6, rx + 6, ry + 6});
-  Text(canvas, {0, 290, kFrameWidth, 320}, "Pelkor Tazu  " + std::to_string(n), 18, clYellow);
+  DrawCaption(canvas, {0, 290, kFrameWidth, 320}, "Pelkor Tazu  " + std::to_string(n), 18,
+              clYellow);
   return image;
 }
 
@@ -77,15 +67,15 @@ Bitmap32 LanguageBackground() {
   canvas.RoundRect({270, 0, 720, 370}, 30, 30);
   canvas.Brush.color = RGBColor(10, 10, 20);
   canvas.Rectangle({290, 16, 699, 346});
-  Text(canvas, {290, 16, 699, 346}, "Kies jou taal / Choose your language", 20, clWhite);
+  DrawCaption(canvas, {290, 16, 699, 346}, "Kies jou taal / Choose your language", 20, clWhite);
   canvas.Brush.style = TBrushStyle::Solid;
   canvas.Brush.color = RGBColor(60, 120, 255);
   canvas.Ellipse({10, 80, 50, 120});
-  Text(canvas, {60, 72, 273, 129}, "AFRIKAANS", 30, clWhite);
+  DrawCaption(canvas, {60, 72, 273, 129}, "AFRIKAANS", 30, clWhite);
   canvas.Brush.style = TBrushStyle::Solid;
   canvas.Brush.color = RGBColor(255, 60, 60);
   canvas.Ellipse({10, 137, 50, 177});
-  Text(canvas, {60, 129, 273, 186}, "ENGLISH", 30, clWhite);
+  DrawCaption(canvas, {60, 129, 273, 186}, "ENGLISH", 30, clWhite);
   return image;
 }
 
@@ -98,10 +88,11 @@ Bitmap32 NameBoard(bool english) {
   canvas.Pen.color = RGBColor(140, 90, 40);
   canvas.Pen.width = 6;
   canvas.Rectangle(image.Bounds());
-  Text(canvas, {10, 10, 393, 50}, english ? "Hello!" : "Hallo!", 28, clYellow);
-  Text(canvas, {10, 95, 393, 140}, english ? "Type your name:" : "Tik jou naam:", 20, clWhite);
-  Text(canvas, {10, 200, 393, 245},
-       english ? "Which hand holds the mouse?" : "Watter hand hou die muis?", 18, clWhite);
+  DrawCaption(canvas, {10, 10, 393, 50}, english ? "Hello!" : "Hallo!", 28, clYellow);
+  DrawCaption(canvas, {10, 95, 393, 140}, english ? "Type your name:" : "Tik jou naam:", 20,
+              clWhite);
+  DrawCaption(canvas, {10, 200, 393, 245},
+              english ? "Which hand holds the mouse?" : "Watter hand hou die muis?", 18, clWhite);
   canvas.Brush.style = TBrushStyle::Clear;
   canvas.Pen.color = clYellow;
   canvas.Pen.width = 2;

@@ -1,10 +1,16 @@
-#include "platform/sdl/ChildSignals.h"
+#include "platform/posix/ChildSignals.h"
 
 #include <signal.h>
 
-#include "platform/sdl/TerminationSignals.h"
+#include <array>
 
 namespace tazu {
+namespace {
+
+constexpr std::array<int, 9> kDefaultSignals = {SIGTERM, SIGINT,  SIGHUP,  SIGQUIT, SIGPIPE,
+                                                SIGCHLD, SIGALRM, SIGUSR1, SIGUSR2};
+
+}  // namespace
 
 int ResetChildSignalMask(posix_spawnattr_t& attributes) {
   short flags = 0;
@@ -12,8 +18,9 @@ int ResetChildSignalMask(posix_spawnattr_t& attributes) {
   sigset_t none;
   sigemptyset(&none);
   if (const int error = posix_spawnattr_setsigmask(&attributes, &none)) return error;
-  sigset_t defaults = TerminationSignals::Handled();
-  sigaddset(&defaults, SIGPIPE);
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  for (const int signal : kDefaultSignals) sigaddset(&defaults, signal);
   if (const int error = posix_spawnattr_setsigdefault(&attributes, &defaults)) return error;
   return posix_spawnattr_setflags(
       &attributes, static_cast<short>(flags | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF));
