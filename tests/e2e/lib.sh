@@ -82,7 +82,7 @@ e2e_sign_in() {
   sleep "${E2E_ANIMATION_SECONDS:-8}"
   if [ "$language" = A ]; then e2e_click 100 100; else e2e_click 100 157; fi
   sleep 0.5
-  xdotool type --delay 60 "$name"
+  [ -z "$name" ] || xdotool type --delay 60 "$name"
   sleep 0.3
   e2e_click 531 288
   sleep 1.5  # the morph of R, the sign-in and the greeting
