@@ -17,6 +17,14 @@ if [ -x "$bin/morph_present" ]; then
   echo "== morph button under Xvfb"
   xvfb-run -a -s "-screen 0 800x600x24 -nolisten tcp" "$bin/morph_present" 11 || status=1
 fi
+if [ -x "$bin/intro_animation_bench" ]; then
+  echo "== intro animation under Xvfb"
+  demo=$(mktemp -d)
+  "$bin/tazu-demo-install" "$demo/install" >/dev/null
+  (cd "$demo/install" && XDG_RUNTIME_DIR="$demo" SDL_AUDIODRIVER=dummy \
+    xvfb-run -a -s "-screen 0 800x600x24 -nolisten tcp" "$bin/intro_animation_bench") || status=1
+  rm -rf "$demo"
+fi
 if [ -x "$bin/bench_minimal_sdl" ]; then
   echo "== start-up and idle"
   bash bench/startup/startup_bench.sh "$bin/pelkor-tazu" "$bin/bench_minimal_sdl" \
