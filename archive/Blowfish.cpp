@@ -94,4 +94,15 @@ bool TBlowfish::HasDuplicateSBoxEntry() const {
   return false;
 }
 
+uint32_t LoadLittleEndian32(const uint8_t* p) {
+  uint32_t value = 0;
+  for (int i = kCipherHalfBytes - 1; i >= 0; --i) value = (value << kByteBits) | p[i];
+  return value;
+}
+
+void StoreLittleEndian32(uint8_t* p, uint32_t value) {
+  for (int i = 0; i < kCipherHalfBytes; ++i, value >>= kByteBits)
+    p[i] = static_cast<uint8_t>(value);
+}
+
 }  // namespace tazu

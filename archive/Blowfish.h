@@ -8,6 +8,12 @@
 
 namespace tazu {
 
+// The cipher works on 8-byte blocks whose two halves are little-endian 32-bit words.
+constexpr int64_t kCipherBlockBytes = 8;
+constexpr int kCipherHalfBytes = 4;
+uint32_t LoadLittleEndian32(const uint8_t* p);
+void StoreLittleEndian32(uint8_t* p, uint32_t value);
+
 class TBlowfish {
  public:
   static constexpr int kRounds = 16;

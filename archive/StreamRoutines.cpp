@@ -8,24 +8,6 @@
 
 namespace tazu {
 
-namespace {
-
-constexpr int64_t kCipherBlockBytes = 8;
-constexpr int kHalfBytes = 4;
-constexpr int kByteBits = 8;
-
-uint32_t LoadLittleEndian32(const uint8_t* p) {
-  uint32_t value = 0;
-  for (int i = kHalfBytes - 1; i >= 0; --i) value = (value << kByteBits) | p[i];
-  return value;
-}
-
-void StoreLittleEndian32(uint8_t* p, uint32_t value) {
-  for (int i = 0; i < kHalfBytes; ++i, value >>= kByteBits) p[i] = static_cast<uint8_t>(value);
-}
-
-}  // namespace
-
 void DecompressStream(TStream& Source, TStream& Dest, int64_t maxExpandedSize) {
   uint8_t sizeField[lh5::kExpandedSizeBytes];
   if (Source.Read(sizeField, sizeof sizeField) != sizeof sizeField) {
@@ -58,10 +40,10 @@ void DecryptStream(TMemoryStream& Stream, const std::string& Key) {
   uint8_t* data = Stream.Memory();
   for (int64_t at = 0; at + kCipherBlockBytes <= size; at += kCipherBlockBytes) {
     uint32_t left = LoadLittleEndian32(data + at);
-    uint32_t right = LoadLittleEndian32(data + at + kHalfBytes);
+    uint32_t right = LoadLittleEndian32(data + at + kCipherHalfBytes);
     cipher.Decipher(left, right);
     StoreLittleEndian32(data + at, left);
-    StoreLittleEndian32(data + at + kHalfBytes, right);
+    StoreLittleEndian32(data + at + kCipherHalfBytes, right);
   }
   const int64_t pad = data[size - 1];
   if (pad + 1 > size) throw ECorruptFile(kCompressedFileCorrupt);

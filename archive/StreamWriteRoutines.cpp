@@ -9,24 +9,6 @@
 
 namespace tazu {
 
-namespace {
-
-constexpr int64_t kCipherBlockBytes = 8;
-constexpr int kHalfBytes = 4;
-constexpr int kByteBits = 8;
-
-uint32_t LoadLittleEndian32(const uint8_t* p) {
-  uint32_t value = 0;
-  for (int i = kHalfBytes - 1; i >= 0; --i) value = (value << kByteBits) | p[i];
-  return value;
-}
-
-void StoreLittleEndian32(uint8_t* p, uint32_t value) {
-  for (int i = 0; i < kHalfBytes; ++i, value >>= kByteBits) p[i] = static_cast<uint8_t>(value);
-}
-
-}  // namespace
-
 void CompressStream(TStream& Source, TStream& Dest, const TLh5EncodeOptions& options) {
   const int64_t size = Source.Size() - Source.Position();
   if (size > INT32_MAX) throw Exception("Stream too large to compress");
@@ -52,10 +34,10 @@ void EncryptStream(TMemoryStream& Stream, const std::string& Key) {
   data[total - 1] = static_cast<uint8_t>(pad);
   for (int64_t at = 0; at < total; at += kCipherBlockBytes) {
     uint32_t left = LoadLittleEndian32(data + at);
-    uint32_t right = LoadLittleEndian32(data + at + kHalfBytes);
+    uint32_t right = LoadLittleEndian32(data + at + kCipherHalfBytes);
     cipher.Encipher(left, right);
     StoreLittleEndian32(data + at, left);
-    StoreLittleEndian32(data + at + kHalfBytes, right);
+    StoreLittleEndian32(data + at + kCipherHalfBytes, right);
   }
 }
 

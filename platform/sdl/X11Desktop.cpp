@@ -1,5 +1,7 @@
 #include "platform/sdl/X11Desktop.h"
 
+#include "platform/sdl/X11ErrorTrap.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -35,64 +37,6 @@ const char* const kDisplayKey = "display";
 const char* const kModeKey = "mode";
 const char* const kDocksKey = "docks";
 const char* const kPointerKey = "pointer";
-
-// ---- Xlib error trapping ----
-// Xlib reports errors through one process-wide handler, whose default ends the program.
-// While a trap is set, errors of its connection are counted instead; errors of other
-// connections (SDL's) go to the handler that was there before.
-struct TrapState {
-  Display* display = nullptr;
-  int errors = 0;
-  XErrorHandler previous = nullptr;
-};
-TrapState& Trap() {
-  static TrapState state;
-  return state;
-}
-
-int CountError(Display* display, XErrorEvent* error) {
-  TrapState& trap = Trap();
-  if (display == trap.display) {
-    ++trap.errors;
-    return 0;
-  }
-  return trap.previous != nullptr ? trap.previous(display, error) : 0;
-}
-
-class ErrorTrap {
- public:
-  // Traps nest: an inner trap on the same connection only counts from its start.
-  explicit ErrorTrap(Display* display) : display_(display) {
-    XSync(display_, False);
-    TrapState& trap = Trap();
-    if (trap.display != display_) {
-      owner_ = true;
-      saved_ = trap;
-      trap.display = display_;
-      trap.errors = 0;
-      trap.previous = XSetErrorHandler(&CountError);
-    }
-    start_ = trap.errors;
-  }
-  ~ErrorTrap() {
-    XSync(display_, False);
-    if (!owner_) return;
-    XSetErrorHandler(Trap().previous);
-    Trap() = saved_;
-  }
-  ErrorTrap(const ErrorTrap&) = delete;
-  ErrorTrap& operator=(const ErrorTrap&) = delete;
-  bool Failed() {
-    XSync(display_, False);
-    return Trap().errors > start_;
-  }
-
- private:
-  Display* display_;
-  bool owner_ = false;
-  TrapState saved_;
-  int start_ = 0;
-};
 
 // ---- owners of Xlib's allocations ----
 struct XFreeDeleter {
@@ -158,7 +102,7 @@ int MmFor(int pixels, int referencePixels, int referenceMm) {
 }
 
 bool SetMappingRetrying(Display* display, std::vector<unsigned char> map) {
-  ErrorTrap trap(display);  // a map of the wrong length is refused with an error
+  X11ErrorTrap trap(display);  // a map of the wrong length is refused with an error
   const auto deadline =
       std::chrono::steady_clock::now() + std::chrono::milliseconds(kMappingRetryMs);
   for (;;) {
@@ -174,7 +118,7 @@ bool SetMappingRetrying(Display* display, std::vector<unsigned char> map) {
 // outside the screen (which the server refuses).
 bool ApplyCrtc(Display* display, const X11Desktop::CrtcState& state) {
   CatchUp(display);
-  ErrorTrap outer(display);  // ids from a record may name nothing (any more)
+  X11ErrorTrap outer(display);  // ids from a record may name nothing (any more)
   const Window root = DefaultRootWindow(display);
   const int screen = DefaultScreen(display);
   Resources res(XRRGetScreenResourcesCurrent(display, root));
@@ -194,7 +138,7 @@ bool ApplyCrtc(Display* display, const X11Desktop::CrtcState& state) {
   XGrabServer(display);
   bool ok = false;
   {
-    ErrorTrap trap(display);
+    X11ErrorTrap trap(display);
     if (bigWidth != width || bigHeight != height) {
       XRRSetScreenSize(display, root, bigWidth, bigHeight, MmFor(bigWidth, width, widthMm),
                        MmFor(bigHeight, height, heightMm));
@@ -217,7 +161,7 @@ bool ApplyCrtc(Display* display, const X11Desktop::CrtcState& state) {
 }
 
 void MapWindows(Display* display, const std::vector<uint64_t>& windows, bool map) {
-  ErrorTrap trap(display);  // a dock may have gone away meanwhile
+  X11ErrorTrap trap(display);  // a dock may have gone away meanwhile
   const int screen = DefaultScreen(display);
   for (uint64_t w : windows) {
     if (map) {
@@ -369,7 +313,7 @@ uint32_t X11Desktop::BitsPerPixel() {
 std::optional<X11Desktop::Output> X11Desktop::PrimaryOutput() {
   if (!randr_) return std::nullopt;
   CatchUp(display_);
-  ErrorTrap trap(display_);  // outputs and CRTCs can go while we look
+  X11ErrorTrap trap(display_);  // outputs and CRTCs can go while we look
   const Window root = DefaultRootWindow(display_);
   Resources res(XRRGetScreenResourcesCurrent(display_, root));
   if (!res) return std::nullopt;
@@ -567,7 +511,7 @@ TaskBarHandle X11Desktop::FindDocks() {
   const Atom dockAtom = XInternAtom(display_, "_NET_WM_WINDOW_TYPE_DOCK", True);
   if (typeAtom == 0 || dockAtom == 0) return 0;  // nobody has ever named a dock
   const Window root = DefaultRootWindow(display_);
-  ErrorTrap trap(display_);  // windows may vanish while we look
+  X11ErrorTrap trap(display_);  // windows may vanish while we look
 
   // Managed windows are listed by the window manager; without one, top-level windows
   // are the root's children.
@@ -680,7 +624,7 @@ void X11Desktop::Restore(const SessionGuardian::Records& records) {
   Display* display = XOpenDisplay(name.empty() ? nullptr : name.c_str());
   if (display == nullptr) return;
   {
-    ErrorTrap trap(display);
+    X11ErrorTrap trap(display);
     RestoreRecords(display, records);
   }
   XCloseDisplay(display);

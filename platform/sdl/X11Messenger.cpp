@@ -1,5 +1,7 @@
 #include "platform/sdl/X11Messenger.h"
 
+#include "platform/sdl/X11ErrorTrap.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -12,54 +14,6 @@
 
 namespace tazu {
 namespace {
-
-// Xlib reports errors through one process-wide handler, whose default ends the
-// program. While a trap is set, errors of its connection are counted; errors of other
-// connections (SDL's) go to the handler that was there before.
-struct TrapState {
-  Display* display = nullptr;
-  int errors = 0;
-  XErrorHandler previous = nullptr;
-};
-
-TrapState& Trap() {
-  static TrapState state;
-  return state;
-}
-
-int CountError(Display* display, XErrorEvent* error) {
-  TrapState& trap = Trap();
-  if (display == trap.display) {
-    ++trap.errors;
-    return 0;
-  }
-  return trap.previous != nullptr ? trap.previous(display, error) : 0;
-}
-
-class ErrorTrap {
- public:
-  explicit ErrorTrap(Display* display) : display_(display) {
-    XSync(display_, False);
-    TrapState& trap = Trap();
-    trap.display = display_;
-    trap.errors = 0;
-    trap.previous = XSetErrorHandler(&CountError);
-  }
-  ~ErrorTrap() {
-    XSync(display_, False);
-    XSetErrorHandler(Trap().previous);
-    Trap() = TrapState{};
-  }
-  ErrorTrap(const ErrorTrap&) = delete;
-  ErrorTrap& operator=(const ErrorTrap&) = delete;
-  bool Failed() {
-    XSync(display_, False);
-    return Trap().errors > 0;
-  }
-
- private:
-  Display* display_;
-};
 
 struct XFreeDeleter {
   void operator()(void* p) const { XFree(p); }
@@ -155,7 +109,7 @@ void X11Messenger::SetApplicationTitle(const std::string& title) {
 
 bool X11Messenger::ActivateOtherCopy(const std::string& title) {
   if (display_ == nullptr) return false;
-  ErrorTrap trap(display_);  // windows may vanish while we look
+  X11ErrorTrap trap(display_);  // windows may vanish while we look
   Window rootReturn = 0, parent = 0;
   Window* children = nullptr;
   unsigned count = 0;
@@ -232,7 +186,7 @@ bool X11Messenger::RegisterHotKey(uint32_t id, unsigned modifiers, int virtualKe
   }
   bool refused = false;
   {
-    ErrorTrap trap(display_);
+    X11ErrorTrap trap(display_);
     for (unsigned locks : kLockVariants) {
       XGrabKey(display_, static_cast<int>(keycode), mask | locks, root_, False, GrabModeAsync,
                GrabModeAsync);
