@@ -98,10 +98,10 @@ class TMessageForm : public TForm {
 
     int x = (width - buttonsWidth) / 2;
     const int y = height - kMargin - kButtonHeight;
-    for (const ButtonSpec& spec : specs) {
+    for (const ButtonSpec& choice : specs) {
       auto* button = Create<TButton>(this);
-      button->Caption = spec.caption;
-      button->ModalResult = spec.result;
+      button->Caption = choice.caption;
+      button->ModalResult = choice.result;
       button->SetBounds(x, y, kButtonWidth, kButtonHeight);
       x += kButtonWidth + kButtonGap;
       buttons_.push_back(button);

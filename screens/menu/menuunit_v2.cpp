@@ -93,25 +93,25 @@ Platform& TForm1::OS() { return Application()->GetPlatform(); }
 
 void TForm1::BuildControls() {
   using menu::Kind;
-  for (const menu::ControlSpec& spec : menu::kControls) {
-    if (spec.kind == Kind::Button) {
+  for (const menu::ControlSpec& layout : menu::kControls) {
+    if (layout.kind == Kind::Button) {
       auto* button = Create<TMorphButton>(this);
-      button->Name = std::string(spec.name);
-      button->SetBounds(spec.left, spec.top, spec.width, spec.height);
+      button->Name = std::string(layout.name);
+      button->SetBounds(layout.left, layout.top, layout.width, layout.height);
       button->SetMorphRate(TMorphButton::kDefaultMorphRate);
-      button->MorphPic1().SetBitmap(menu::ButtonFace(spec.name, false));
-      button->MorphPic2().SetBitmap(menu::ButtonFace(spec.name, true));
+      button->MorphPic1().SetBitmap(menu::ButtonFace(layout.name, false));
+      button->MorphPic2().SetBitmap(menu::ButtonFace(layout.name, true));
       button->ShowHint = true;
-      (spec.name == "backbut" ? backbut : spec.name == "reportbut" ? reportbut : exitbut) = button;
+      (layout.name == "backbut" ? backbut : layout.name == "reportbut" ? reportbut : exitbut) = button;
       continue;
     }
     auto* image = Create<TImage>(this);
-    image->Name = std::string(spec.name);
-    image->SetBounds(spec.left, spec.top, spec.width, spec.height);
-    image->Tag = spec.tag;
-    image->Hint = std::string(spec.groupKey);
+    image->Name = std::string(layout.name);
+    image->SetBounds(layout.left, layout.top, layout.width, layout.height);
+    image->Tag = layout.tag;
+    image->Hint = std::string(layout.groupKey);
     pictures_.emplace(image->Name, image);
-    switch (spec.kind) {
+    switch (layout.kind) {
       case Kind::Background:
         frame = image;
         image->SetAutoSize(true);
@@ -122,7 +122,7 @@ void TForm1::BuildControls() {
         break;
       case Kind::Highlight:
         image->SetAutoSize(true);
-        image->Picture().SetBitmap(menu::SubjectHighlight(spec));
+        image->Picture().SetBitmap(menu::SubjectHighlight(layout));
         image->Hide();
         break;
       case Kind::SubPicture:

@@ -64,16 +64,16 @@ TEST_F(NavigationTest, ControlsFollowTheLayoutTableInStackingOrder) {
   const auto& controls = menu->Controls();
   ASSERT_EQ(controls.size(), layout::kControls.size());
   for (size_t i = 0; i < controls.size(); ++i) {
-    const layout::ControlSpec& spec = layout::kControls[i];
-    EXPECT_EQ(controls[i]->Name, spec.name);
-    if (spec.kind == layout::Kind::Background || spec.kind == layout::Kind::Highlight ||
-        spec.kind == layout::Kind::SubPicture) {
+    const layout::ControlSpec& row = layout::kControls[i];
+    EXPECT_EQ(controls[i]->Name, row.name);
+    if (row.kind == layout::Kind::Background || row.kind == layout::Kind::Highlight ||
+        row.kind == layout::Kind::SubPicture) {
       continue;  // these take the size of their pictures
     }
     EXPECT_EQ(controls[i]->BoundsRect(),
-              Rect::FromSize(spec.left, spec.top, spec.width, spec.height))
-        << spec.name;
-    EXPECT_EQ(controls[i]->Tag, spec.tag);
+              Rect::FromSize(row.left, row.top, row.width, row.height))
+        << row.name;
+    EXPECT_EQ(controls[i]->Tag, row.tag);
   }
   EXPECT_EQ(P("subindex2_3")->Hint, "2");
   EXPECT_EQ(P("mathbutim_e")->Hint, "but_eng");
@@ -100,9 +100,9 @@ TEST_F(NavigationTest, HighlightFollowsTheLanguage) {
 }
 
 TEST_F(NavigationTest, NoHighlightBeforeThePointerReachesASubject) {
-  for (const layout::ControlSpec& spec : layout::kControls) {
-    if (spec.kind == layout::Kind::Highlight) {
-      EXPECT_FALSE(P(spec.name)->Visible()) << spec.name;
+  for (const layout::ControlSpec& row : layout::kControls) {
+    if (row.kind == layout::Kind::Highlight) {
+      EXPECT_FALSE(P(row.name)->Visible()) << row.name;
     }
   }
 }
