@@ -6,7 +6,7 @@ cd "$(dirname "$0")"
 root=$(pwd)
 ./scripts/install-deps.sh
 cmake --preset default >/dev/null
-cmake --build --preset default -j"$(nproc)"
+cmake --build --preset default -j"$(nproc)" --target pelkor-tazu tazu-demo-install tazu-activity
 
 if [ ! -d demo-install ]; then
   echo "Creating the demo install folder demo-install/"
@@ -14,16 +14,16 @@ if [ ! -d demo-install ]; then
 fi
 
 if [ -z "${DISPLAY:-}" ]; then
-  display=":$((90 + RANDOM % 100))"
-  echo "No display: starting a virtual X server (Xvfb $display, 800x600x24)"
-  Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+  number_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
   xvfb_pid=$!
-  trap 'kill $xvfb_pid 2>/dev/null || true' EXIT
-  export DISPLAY="$display"
-  for _ in $(seq 50); do
-    xdpyinfo >/dev/null 2>&1 && break
-    sleep 0.1
+  trap 'kill $xvfb_pid 2>/dev/null || true; rm -f "$number_file"' EXIT
+  for _ in $(seq 100); do
+    [ -s "$number_file" ] && break
+    sleep 0.05
   done
+  export DISPLAY=":$(tr -d '[:space:]' <"$number_file")"
+  echo "No display: started a virtual X server (Xvfb $DISPLAY, 800x600x24)"
 fi
 
 cd demo-install
