@@ -32,6 +32,23 @@ class MorphButtonTest : public FrameworkTest {
     button->MorphPic1().SetBitmap(rest);
     button->MorphPic2().SetBitmap(hover);
   }
+  // The pointer enters the button and, at the tenth blend step, leaves it again;
+  // returns the hooks in the order they fired and counts the steps.
+  std::vector<std::string> EnterThenLeaveAtStep10(int& steps) {
+    std::vector<std::string> hooks;
+    button->OnMorphStarted = [&](TObject*) { hooks.push_back("enter morph"); };
+    button->OnMouseLeft = [&](TObject*) { hooks.push_back("left"); };
+    button->OnMorphFinished = [&](TObject*) { hooks.push_back("enter finished"); };
+    button->OnMorphStep = [&](int) {
+      if (++steps == 10) fake->MoveMouse(form->Handle(), 200, 150);
+    };
+    fake->MoveMouse(form->Handle(), 20, 20);
+    app->ProcessMessages();
+    button->OnMorphStarted = button->OnMouseLeft = button->OnMorphFinished = nullptr;
+    button->OnMorphStep = nullptr;  // they refer to this function's locals
+    return hooks;
+  }
+
   TForm* form = nullptr;
   TMorphButton* button = nullptr;
   Bitmap32 rest = Solid(44, 44, MakePixel(10, 20, 30));
@@ -94,17 +111,9 @@ TEST_F(MorphButtonTest, LeaveMorphEndsOnTheRestPicture) {
 }
 
 TEST_F(MorphButtonTest, LeaveArrivingInsideAnEnterMorphRunsInsideIt) {
-  std::vector<std::string> hooks;
-  button->OnMorphStarted = [&](TObject*) { hooks.push_back("enter morph"); };
-  button->OnMouseLeft = [&](TObject*) { hooks.push_back("left"); };
-  button->OnMorphFinished = [&](TObject*) { hooks.push_back("enter finished"); };
   int steps = 0;
-  button->OnMorphStep = [&](int) {
-    if (++steps == 10) fake->MoveMouse(form->Handle(), 200, 150);
-  };
-  fake->MoveMouse(form->Handle(), 20, 20);
-  app->ProcessMessages();
-  EXPECT_EQ(hooks, (std::vector<std::string>{"enter morph", "left", "enter finished"}));
+  EXPECT_EQ(EnterThenLeaveAtStep10(steps),
+            (std::vector<std::string>{"enter morph", "left", "enter finished"}));
   EXPECT_EQ(steps, 251 + 251);
   // The enter morph finished last, from the frames the leave morph left behind.
   EXPECT_EQ(button->DisplayFrame().bytes, Rendered(hover, 44, 44));
@@ -112,17 +121,9 @@ TEST_F(MorphButtonTest, LeaveArrivingInsideAnEnterMorphRunsInsideIt) {
 
 TEST_F(MorphButtonTest, WithoutProcessMsgsInputWaitsForTheMorphToEnd) {
   button->SetProcessMsgs(false);
-  std::vector<std::string> hooks;
-  button->OnMorphStarted = [&](TObject*) { hooks.push_back("enter morph"); };
-  button->OnMouseLeft = [&](TObject*) { hooks.push_back("left"); };
-  button->OnMorphFinished = [&](TObject*) { hooks.push_back("enter finished"); };
   int steps = 0;
-  button->OnMorphStep = [&](int) {
-    if (++steps == 10) fake->MoveMouse(form->Handle(), 200, 150);
-  };
-  fake->MoveMouse(form->Handle(), 20, 20);
-  app->ProcessMessages();
-  EXPECT_EQ(hooks, (std::vector<std::string>{"enter morph", "enter finished", "left"}));
+  EXPECT_EQ(EnterThenLeaveAtStep10(steps),
+            (std::vector<std::string>{"enter morph", "enter finished", "left"}));
   EXPECT_EQ(button->DisplayFrame().bytes, Rendered(rest, 44, 44));
 }
 
