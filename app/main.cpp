@@ -5,13 +5,13 @@
 #include <memory>
 
 #include "framework/Application.h"
-#include "platform/sdl/SdlPlatform.h"
+#include "platform/NativePlatform.h"
 #include "screens/menu/menuunit_v2.h"
 
 int main() {
   std::unique_ptr<tazu::TApplication> app;
   try {
-    app = std::make_unique<tazu::TApplication>(std::make_unique<tazu::SdlPlatform>());
+    app = std::make_unique<tazu::TApplication>(tazu::CreateNativePlatform());
   } catch (const std::exception& e) {
     std::fprintf(stderr, "pelkor-tazu: %s\n", e.what());
     return 1;

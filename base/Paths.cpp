@@ -10,7 +10,9 @@ namespace fs = std::filesystem;
 namespace tazu {
 namespace {
 
-#ifndef _WIN32
+// Systems whose own separator is the back-slash take the program's names as they are.
+constexpr bool kNativeWindowsNames = fs::path::preferred_separator == '\\';
+
 bool Exists(const fs::path& p) {
   std::error_code ec;
   return fs::symlink_status(p, ec).type() != fs::file_type::not_found && !ec;
@@ -41,14 +43,11 @@ std::vector<std::string> SplitComponents(std::string_view path) {
   if (!current.empty()) parts.push_back(std::move(current));
   return parts;
 }
-#endif
 
 }  // namespace
 
 std::string ResolvePath(std::string_view path) {
-#ifdef _WIN32
-  return std::string(path);
-#else
+  if constexpr (kNativeWindowsNames) return std::string(path);
   if (path.empty()) return {};
   const bool absolute = path.front() == '/' || path.front() == '\\';
   const bool trailing = path.back() == '/' || path.back() == '\\';
@@ -73,7 +72,6 @@ std::string ResolvePath(std::string_view path) {
   }
   if (trailing && !parts.empty()) out += '/';
   return out;
-#endif
 }
 
 bool FileExists(std::string_view path) {

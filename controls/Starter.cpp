@@ -3,6 +3,7 @@
 #include <array>
 #include <chrono>
 #include <ctime>
+#include <mutex>
 
 #include "framework/Application.h"
 
@@ -43,12 +44,13 @@ std::string FolderToExplore(const std::string& command) {
 
 TStartDateTime LocalNow() {
   const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+  // std::localtime shares one result between threads; the lock makes the copy whole.
+  static std::mutex localtimeLock;
   std::tm local{};
-#ifdef _WIN32
-  localtime_s(&local, &now);
-#else
-  localtime_r(&now, &local);
-#endif
+  {
+    const std::lock_guard<std::mutex> lock(localtimeLock);
+    if (const std::tm* shared = std::localtime(&now)) local = *shared;
+  }
   TStartDateTime t;
   t.Year = local.tm_year + 1900;
   t.Month = static_cast<uint8_t>(local.tm_mon + 1);

@@ -1,4 +1,7 @@
+// The real process on POSIX systems (the Windows one is in platform/win32).
 #include "roster/RosterEnvironment.h"
+
+#include <unistd.h>  // environ
 
 #include <cstdlib>
 #include <filesystem>
@@ -6,22 +9,11 @@
 
 #include "base/Paths.h"
 
-#ifdef _WIN32
-// Names are ANSI throughout the roster; without UNICODE the block is the ANSI one.
-#undef UNICODE
-#include <windows.h>
-#else
-#include <unistd.h>  // environ
-#endif
-
 namespace fs = std::filesystem;
 
 namespace tazu {
 namespace {
 
-#ifdef _WIN32
-constexpr DWORD kFolderBufferSize = MAX_PATH + 1;
-#else
 // Shared by every user; the sticky bit keeps one user from removing another's files.
 constexpr fs::perms kSharedFolderPerms = fs::perms::all | fs::perms::sticky_bit;
 
@@ -40,50 +32,26 @@ fs::path UserDataFolder() {
   }
   return {};
 }
-#endif
 
 }  // namespace
 
 std::vector<std::string> DefaultRosterEnvironment::EnvironmentBlock() const {
   std::vector<std::string> entries;
-#ifdef _WIN32
-  LPCH block = GetEnvironmentStrings();
-  if (block == nullptr) return entries;
-  for (const char* entry = block; *entry != '\0'; entry += entries.back().size() + 1) {
-    entries.emplace_back(entry);
-  }
-  FreeEnvironmentStringsA(block);
-#else
   for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
     entries.emplace_back(*entry);
   }
-#endif
   return entries;
 }
 
 std::string DefaultRosterEnvironment::SystemFolder() const {
-#ifdef _WIN32
-  char buffer[kFolderBufferSize] = {};
-  const DWORD length = GetSystemDirectoryA(buffer, kFolderBufferSize);
-  return length > 0 && length < kFolderBufferSize ? std::string(buffer, length) : std::string();
-#else
   if (EnsureFolder(kSharedDataFolder, true)) return kSharedDataFolder;
   const fs::path user = UserDataFolder();
   if (!user.empty() && EnsureFolder(user / kUserDataSubFolder, false)) {
     return (user / kUserDataSubFolder).string();
   }
   return kSharedDataFolder;
-#endif
 }
 
-std::string DefaultRosterEnvironment::CurrentFolder() const {
-#ifdef _WIN32
-  char buffer[kFolderBufferSize] = {};
-  const DWORD length = GetCurrentDirectoryA(kFolderBufferSize, buffer);
-  return length > 0 && length < kFolderBufferSize ? std::string(buffer, length) : std::string();
-#else
-  return GetCurrentDir();
-#endif
-}
+std::string DefaultRosterEnvironment::CurrentFolder() const { return GetCurrentDir(); }
 
 }  // namespace tazu

@@ -2,7 +2,7 @@
 // ignore the caches that system libraries keep for the life of the process.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include "platform/Environment.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define TAZU_LEAK_CHECKS 1
@@ -23,8 +23,8 @@ extern "C" const char* __lsan_default_suppressions() {
 #endif
 
 int main(int argc, char** argv) {
-  setenv("SDL_VIDEODRIVER", "offscreen", 0);
-  setenv("SDL_AUDIODRIVER", "dummy", 0);
+  tazu::SetProcessEnv("SDL_VIDEODRIVER", "offscreen", false);
+  tazu::SetProcessEnv("SDL_AUDIODRIVER", "dummy", false);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -1,4 +1,5 @@
 #include "platform/sdl/SdlPlatform.h"
+#include "platform/NativePlatform.h"
 
 #include "platform/posix/ProcessLauncher.h"
 
@@ -114,6 +115,8 @@ bool HasXDisplay() {
 }
 
 }  // namespace
+
+std::unique_ptr<Platform> CreateNativePlatform() { return std::make_unique<SdlPlatform>(); }
 
 SdlPlatform::SdlPlatform() {
   // Both before SDL_Init: the guardian must be forked while this is the only thread

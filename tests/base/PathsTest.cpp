@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "tests/base/TempDir.h"
 
 namespace tazu {
@@ -12,7 +14,25 @@ class PathsTest : public ::testing::Test {
   test::TempDir dir;
 };
 
-TEST_F(PathsTest, ConvertsBackSlashesAndCollapsesDoubledSeparators) {
+// How names are turned into host paths where the system's separator is '/'; Windows
+// takes the names as written.
+class PosixPathsTest : public PathsTest {
+ protected:
+  void SetUp() override {
+    if (std::filesystem::path::preferred_separator == '\\')
+      GTEST_SKIP() << "the system resolves Windows names itself";
+  }
+};
+
+TEST_F(PathsTest, FindsWindowsNamesWithoutRegardToCaseOnEverySystem) {
+  dir.Write("Sounds_afr/In6.WAV", "x");
+  EXPECT_TRUE(FileExists(dir.Str() + "\\SOUNDS_AFR\\in6.wav"));
+  EXPECT_TRUE(DirectoryExists(dir.Str() + "\\sounds_AFR\\"));
+  EXPECT_FALSE(FileExists(dir.Str() + "\\sounds_eng\\in6.wav"));
+  EXPECT_FALSE(FileExists(dir.Str() + "\\sounds_afr"));
+}
+
+TEST_F(PosixPathsTest, ConvertsBackSlashesAndCollapsesDoubledSeparators) {
   dir.Write("menu/menu_0_A.jpg", "x");
   const std::string install = dir.Str() + "\\";
   const std::string menuFolder = install + "\\menu\\";
@@ -21,14 +41,14 @@ TEST_F(PathsTest, ConvertsBackSlashesAndCollapsesDoubledSeparators) {
   EXPECT_TRUE(DirectoryExists(menuFolder));
 }
 
-TEST_F(PathsTest, ResolvesEachComponentWithoutRegardToCase) {
+TEST_F(PosixPathsTest, ResolvesEachComponentWithoutRegardToCase) {
   dir.Write("Sounds_afr/In6.WAV", "x");
   EXPECT_EQ(ResolvePath(dir.Str() + "\\sounds_afr\\in6.wav"), dir.Str() + "/Sounds_afr/In6.WAV");
   EXPECT_TRUE(FileExists(dir.Str() + "\\SOUNDS_AFR\\IN6.wav"));
   EXPECT_FALSE(FileExists(dir.Str() + "\\sounds_eng\\in6.wav"));
 }
 
-TEST_F(PathsTest, PrefersTheExactNameAndOtherwiseTheSmallestMatch) {
+TEST_F(PosixPathsTest, PrefersTheExactNameAndOtherwiseTheSmallestMatch) {
   dir.Write("music/a.mid", "1");
   dir.Write("Music/a.mid", "2");
   dir.Write("MUSIC/a.mid", "3");
@@ -36,7 +56,7 @@ TEST_F(PathsTest, PrefersTheExactNameAndOtherwiseTheSmallestMatch) {
   EXPECT_EQ(ResolvePath(dir.Str() + "/mUsIc/a.mid"), dir.Str() + "/MUSIC/a.mid");
 }
 
-TEST_F(PathsTest, KeepsMissingComponentsAsWrittenAndTrailingSeparators) {
+TEST_F(PosixPathsTest, KeepsMissingComponentsAsWrittenAndTrailingSeparators) {
   EXPECT_EQ(ResolvePath(dir.Str() + "\\New\\File.dat"), dir.Str() + "/New/File.dat");
   EXPECT_EQ(ResolvePath(dir.Str() + "\\"), dir.Str() + "/");
   EXPECT_EQ(ResolvePath("relative\\name.txt"), "relative/name.txt");

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/Text.h"
+#include "platform/Environment.h"
 #include "roster/StudentDatabase.h"
 #include "tests/base/TempDir.h"
 #include "tests/roster/RosterTestSupport.h"
@@ -117,10 +118,10 @@ TEST_F(RosterFolderTest, ValueIsCutToOneThousandCharacters) {
 }
 
 TEST(DefaultRosterEnvironmentTest, ReadsTheProcessEnvironment) {
-  ASSERT_EQ(setenv("TAZU_ROSTER_PROBE", "Value=1", 1), 0);
+  SetProcessEnv("TAZU_ROSTER_PROBE", "Value=1");
   const auto block = DefaultRosterEnvironment().EnvironmentBlock();
   EXPECT_NE(std::find(block.begin(), block.end(), "TAZU_ROSTER_PROBE=Value=1"), block.end());
-  unsetenv("TAZU_ROSTER_PROBE");
+  UnsetProcessEnv("TAZU_ROSTER_PROBE");
   EXPECT_EQ(DefaultRosterEnvironment().CurrentFolder(), fs::current_path().string());
   // SystemFolder is left alone here: on Linux it may create the machine's shared folder.
 }

@@ -70,7 +70,9 @@ TEST_F(StudentDatabaseTest, KnownLearnerIsFoundWithoutWriting) {
   EXPECT_EQ(FindLearner(env, "BEN", "", ""), 8);
   EXPECT_EQ(FindLearner(env, "ANNA", "", ""), 7);
   EXPECT_EQ(Bytes(), before);
-  EXPECT_EQ(fs::last_write_time(Roster()), old);
+  // Some file systems keep coarser times than the clock; a write would show the present.
+  const auto kept = fs::last_write_time(Roster()) - old;
+  EXPECT_LT(std::chrono::abs(kept), std::chrono::seconds(2));
 }
 
 TEST_F(StudentDatabaseTest, KeysAreComparedExactly) {

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "framework/Application.h"
-#include "platform/sdl/SdlPlatform.h"
+#include "platform/NativePlatform.h"
 #include "tools/activity/ActivityForm.h"
 #include "tools/activity/ActivityLog.h"
 
@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
 
   std::unique_ptr<tazu::TApplication> app;
   try {
-    app = std::make_unique<tazu::TApplication>(std::make_unique<tazu::SdlPlatform>());
+    app = std::make_unique<tazu::TApplication>(tazu::CreateNativePlatform());
   } catch (const std::exception& e) {
     std::fprintf(stderr, "tazu-activity: %s\n", e.what());
     if (seconds) std::this_thread::sleep_for(std::chrono::seconds(*seconds));

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "framework/Application.h"
-#include "platform/sdl/SdlPlatform.h"
+#include "platform/NativePlatform.h"
 #include "screens/advert/advertunit.h"
 
 int main(int argc, char** argv) {
@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   try {
-    auto app = std::make_unique<tazu::TApplication>(std::make_unique<tazu::SdlPlatform>());
+    auto app = std::make_unique<tazu::TApplication>(tazu::CreateNativePlatform());
     app->Title = "Pelkor Tazu";
     tazu::TOwned<tazu::Tadvertform> advert(app->CreateForm<tazu::Tadvertform>());
     // The install folder is written the program's way, ending in a back-slash.
