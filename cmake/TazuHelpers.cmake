@@ -19,6 +19,15 @@ function(tazu_library name)
   target_link_libraries(${name} PUBLIC ${A_DEPS} PRIVATE tazu_warnings)
 endfunction()
 
+# Wine's own font folder is empty: tests of Windows builds read copies of the build
+# machine's fonts, reached through Wine's Z: drive (the whole file system).
+if(CMAKE_CROSSCOMPILING AND WIN32)
+  file(GLOB TAZU_TEST_FONTS /usr/share/fonts/truetype/liberation2/LiberationSans-*.ttf
+       /usr/share/fonts/opentype/urw-base35/URWGothic-*.otf)
+  file(COPY ${TAZU_TEST_FONTS} DESTINATION ${CMAKE_BINARY_DIR}/test-fonts)
+  set(TAZU_TEST_FONT_FOLDER "Z:${CMAKE_BINARY_DIR}/test-fonts")
+endif()
+
 # tazu_test(name SOURCES... DEPS... [LABELS...]) : one GoogleTest executable under CTest.
 # The label "tsan" also puts it into tazu_tsan_tests, the suite built under ThreadSanitizer.
 function(tazu_test name)
@@ -35,7 +44,8 @@ function(tazu_test name)
   # program instead of one per case.
   if(CMAKE_CROSSCOMPILING)
     add_test(NAME ${name} COMMAND ${name})
-    set_tests_properties(${name} PROPERTIES TIMEOUT 600 LABELS "${A_LABELS}")
+    set_tests_properties(${name} PROPERTIES TIMEOUT 600 LABELS "${A_LABELS}"
+      ENVIRONMENT "WINEDEBUG=-all;TAZU_FONT_FOLDERS=${TAZU_TEST_FONT_FOLDER}")
     return()
   endif()
   # A test that hangs fails after two minutes instead of holding up the whole run.

@@ -38,7 +38,7 @@ EOF
 
 fetch() {
   mkdir -p "$src"
-  (cd "$src" && apt-get source -qq zlib libpng1.6 libjpeg-turbo freetype >/dev/null)
+  (cd "$src" && apt-get source -qq -o APT::Sandbox::User=root zlib libpng1.6 libjpeg-turbo freetype >/dev/null)
 }
 
 cmake_build() {  # folder, extra cmake arguments...
@@ -82,8 +82,10 @@ build_jpeg() {
 }
 
 build_freetype() {
-  cmake_build "$(echo "$src"/freetype-*/)" -DBUILD_SHARED_LIBS=OFF -DFT_DISABLE_ZLIB=ON \
-    -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON
+  # Compressed fonts are read with the zlib above, not FreeType's private copy (whose
+  # symbols would clash with it in a static link).
+  cmake_build "$(echo "$src"/freetype-*/)" -DBUILD_SHARED_LIBS=OFF -DFT_REQUIRE_ZLIB=ON \
+    -DZLIB_LIBRARY="$prefix/lib/libz.a" -DZLIB_INCLUDE_DIR="$prefix/include" -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON
 }
 
 ensure_sources

@@ -70,8 +70,7 @@ TEST_F(NavigationTest, ControlsFollowTheLayoutTableInStackingOrder) {
         row.kind == layout::Kind::SubPicture) {
       continue;  // these take the size of their pictures
     }
-    EXPECT_EQ(controls[i]->BoundsRect(),
-              Rect::FromSize(row.left, row.top, row.width, row.height))
+    EXPECT_EQ(controls[i]->BoundsRect(), Rect::FromSize(row.left, row.top, row.width, row.height))
         << row.name;
     EXPECT_EQ(controls[i]->Tag, row.tag);
   }

@@ -4,17 +4,16 @@
 #include <filesystem>
 #include <fstream>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include "base/Paths.h"
 #include "tests/menu/MenuFixture.h"
+#include "tests/menu/StartupFixture.h"
 
 namespace tazu {
 namespace {
 
 using test::MenuTest;
 using test::Mode;
+using test::StartupTest;
 
 constexpr const char* kResolution =
     "This program requires a screen resolution of at least 800x600 @ 16bit colour. Please "
@@ -22,15 +21,6 @@ constexpr const char* kResolution =
 constexpr const char* kDepth =
     "This program requires a colordepth of at least 16-bit to view the graphics in this "
     "application. Update your display driver or graphics adaptor.";
-
-class StartupTest : public MenuTest {
- protected:
-  void At(int w, int h, int bpp, int hz) {
-    fake->display = {hz, w, h, bpp};
-    fake->currentMode = Mode(w, h, bpp, hz, 99);
-  }
-  int ModeChanges() const { return static_cast<int>(fake->modeChanges.size()); }
-};
 
 TEST_F(StartupTest, AlreadyAt800x600NothingIsSwitchedOrRestored) {
   for (int bpp : {32, 16}) {
@@ -145,30 +135,6 @@ TEST_F(StartupTest, DisplaySettingsFileDecidesWhetherTheDisplayMaySwitch) {
   }
 }
 
-TEST_F(StartupTest, UnreadableDisplaySettingsForbidTheSwitch) {
-  At(800, 600, 32, 60);
-  CreateMenu();
-  install.Write("displaysettings.txt", "SET=YES");
-  EXPECT_TRUE(menu->DisplayChangeAllowed());
-  std::filesystem::permissions(install.Path() / "displaysettings.txt",
-                               std::filesystem::perms::none);
-  if (geteuid() != 0) {
-    EXPECT_FALSE(menu->DisplayChangeAllowed());
-    return;
-  }
-  // Root reads any file: ask as an unprivileged user instead.
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
-    _exit(menu->DisplayChangeAllowed() ? 1 : 0);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
-}
-
 TEST_F(StartupTest, InstallFolderAndTheFoldersBuiltFromIt) {
   At(800, 600, 32, 60);
   CreateMenu();
@@ -181,14 +147,6 @@ TEST_F(StartupTest, InstallFolderAndTheFoldersBuiltFromIt) {
   EXPECT_EQ(menu->ActivityTable[15], "report\\report.exe");
   EXPECT_EQ(menu->ActivityTable[1], "leesmeervoude\\leesmeervoude.exe");
   EXPECT_EQ(menu->ActivityTable[14], "geheueklanke\\geheue.exe");
-}
-
-TEST_F(StartupTest, InstallFolderAtTheRoot) {
-  std::filesystem::current_path("/");
-  At(800, 600, 32, 60);
-  CreateMenu();
-  EXPECT_EQ(menu->InstallFolder, "/\\");
-  EXPECT_EQ(ResolvePath(menu->MenuFolder + "x.jpg"), "/menu/x.jpg");
 }
 
 TEST_F(StartupTest, TheWindowIsBorderless800x600AtTheOriginWithItsCaption) {

@@ -1,16 +1,13 @@
 #include "tools/activity/ActivityLog.h"
 
-#include <fcntl.h>
-#include <limits.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <system_error>
 
 namespace tazu::activity {
 
 namespace {
-
-constexpr mode_t kLogMode = 0644;
 
 std::string Field(const std::string& text) {
   std::string out = text;
@@ -23,9 +20,9 @@ std::string Field(const std::string& text) {
 }  // namespace
 
 std::string OwnProgramPath(const char* argv0) {
-  char buffer[PATH_MAX];
-  const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer);
-  if (n > 0 && static_cast<size_t>(n) < sizeof buffer) return std::string(buffer, size_t(n));
+  std::error_code ec;
+  const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (!ec && !self.empty()) return self.string();
   return argv0 != nullptr ? argv0 : "";
 }
 
@@ -40,14 +37,16 @@ std::string LogLine(const std::string& program, const std::vector<std::string>& 
 }
 
 bool AppendLine(const std::string& path, const std::string& line) {
-  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, kLogMode);
-  if (fd < 0) return false;
-  ssize_t written = 0;
-  do {
-    written = write(fd, line.data(), line.size());
-  } while (written < 0 && errno == EINTR);
-  const bool whole = written == static_cast<ssize_t>(line.size());
-  return close(fd) == 0 && whole;
+  // Append mode puts every write at the end, whoever else is writing; one unbuffered
+  // write keeps the line whole.
+  struct Closer {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+  };
+  std::unique_ptr<std::FILE, Closer> file(std::fopen(path.c_str(), "ab"));
+  if (!file) return false;
+  std::setvbuf(file.get(), nullptr, _IONBF, 0);
+  const bool whole = std::fwrite(line.data(), 1, line.size(), file.get()) == line.size();
+  return std::fclose(file.release()) == 0 && whole;
 }
 
 }  // namespace tazu::activity

@@ -1,13 +1,10 @@
 #include "tools/demo-install/DemoAudio.h"
 
 #include "tools/demo-install/DemoInstall.h"
-
-#include <spawn.h>
-#include <sys/wait.h>
+#include "tools/demo-install/DemoSpeech.h"
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -15,8 +12,6 @@
 #include <numbers>
 #include <stdexcept>
 #include <tuple>
-
-extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -120,32 +115,6 @@ struct Voice {
   bool afrikaans;
 };
 constexpr std::array<Voice, 2> kVoices{{{"Sounds_afr", "af", true}, {"Sounds_eng", "en", false}}};
-
-// Runs espeak-ng without a shell, so the text is never interpreted. True when it made
-// the file.
-bool Speak(const char* voice, const std::string& text, const fs::path& file) {
-  const std::string program = "espeak-ng";
-  const std::string voiceFlag = "-v";
-  const std::string fileFlag = "-w";
-  const std::string path = file.string();
-  std::vector<char*> argv = {const_cast<char*>(program.c_str()),
-                             const_cast<char*>(voiceFlag.c_str()),
-                             const_cast<char*>(voice),
-                             const_cast<char*>(fileFlag.c_str()),
-                             const_cast<char*>(path.c_str()),
-                             const_cast<char*>(text.c_str()),
-                             nullptr};
-  pid_t pid = 0;
-  if (posix_spawnp(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
-    return false;
-  }
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0) {
-    if (errno != EINTR) return false;
-  }
-  std::error_code ec;
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0 && fs::file_size(file, ec) > 44 && !ec;
-}
 
 void MakePrompts(const fs::path& root) {
   bool warned = false;
