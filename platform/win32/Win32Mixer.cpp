@@ -1,7 +1,8 @@
 #include "platform/win32/Win32Mixer.h"
 
-#include <mmsystem.h>
 #include <windows.h>
+// After windows.h, which it builds on.
+#include <mmsystem.h>
 
 namespace tazu {
 namespace {

@@ -1,8 +1,9 @@
 #include "platform/win32/Win32Platform.h"
 
+#include <windows.h>
+// After windows.h, which they build on.
 #include <mmsystem.h>
 #include <objbase.h>
-#include <windows.h>
 #include <windowsx.h>
 
 // Our own names that the Windows headers define as macros.
