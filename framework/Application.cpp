@@ -105,8 +105,15 @@ void TApplication::Dispatch(const Event& event) {
       return;
     case EventKind::ActivateRequest:
       if (mainForm_ != nullptr && mainForm_->Visible()) {
+        // A modal form showing (the intro, a message box) must stay above the main form,
+        // or the child would face a form that takes no input.
+        TForm* modal = nullptr;
+        for (TForm* form : zOrder_) {
+          if (form != mainForm_ && form->Modal() && form->Visible()) modal = form;
+        }
         mainForm_->SetWindowState(TWindowState::wsNormal);
         mainForm_->BringToFront();
+        if (modal != nullptr) modal->BringToFront();
       }
       return;
     case EventKind::HotKey:

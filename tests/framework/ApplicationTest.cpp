@@ -71,6 +71,29 @@ TEST_F(ApplicationTest, MainFormRegainsActivationWhenAModalFormCloses) {
   EXPECT_TRUE(main->Active());
 }
 
+TEST_F(ApplicationTest, ASecondCopysRequestRestoresTheMainFormButKeepsAModalFormOnTop) {
+  TForm* main = app->CreateForm<TForm>();
+  main->Show();
+  main->SetWindowState(TWindowState::wsMinimized);
+  TForm* intro = app->CreateForm<TForm>();
+  Event request;
+  request.kind = EventKind::ActivateRequest;
+  fake->idleSteps.push_back([&] { fake->PushEvent(request); });
+  fake->idleSteps.push_back([&] {
+    EXPECT_EQ(main->WindowState(), TWindowState::wsNormal);
+    EXPECT_EQ(app->ZOrder().back(), intro);
+    intro->Close();
+  });
+  intro->ShowModal();
+
+  // Without a modal form the main form itself comes to the front.
+  TForm* other = app->CreateForm<TForm>();
+  other->Show();
+  fake->PushEvent(request);
+  app->HandleMessage();
+  EXPECT_EQ(app->ZOrder().back(), main);
+}
+
 TEST_F(ApplicationTest, ClosingTheMainFormEndsRun) {
   TForm* main = app->CreateForm<TForm>();
   bool closed = false;

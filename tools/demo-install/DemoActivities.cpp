@@ -10,7 +10,7 @@ namespace tazu::demo {
 
 namespace {
 
-constexpr const char* kStandInName = "tazu-activity";
+const std::string kStandInName = "tazu-activity";
 constexpr std::string_view kNewSuffix = ".new";
 
 // A path written with back-slashes as a host path below `root`.
@@ -26,13 +26,21 @@ fs::path Below(const fs::path& root, std::string_view windowsPath) {
   return out;
 }
 
+std::string& ProgramPath() {
+  static std::string path;
+  return path;
+}
+
 }  // namespace
+
+void SetProgramPath(const std::string& argv0) { ProgramPath() = argv0; }
 
 std::string FindStandInProgram() {
   std::error_code ec;
-  const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-  if (ec) return {};
-  const fs::path standIn = self.parent_path() / kStandInName;
+  fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  if (ec && !ProgramPath().empty()) self = fs::absolute(ProgramPath(), ec);
+  if (ec || self.empty()) return {};
+  const fs::path standIn = self.parent_path() / (kStandInName + self.extension().string());
   return fs::is_regular_file(standIn, ec) ? standIn.string() : std::string();
 }
 

@@ -19,8 +19,13 @@ constexpr std::array<const char*, 14> kActivityPrograms = {
     "geheueklanke\\geheue.exe",         "report\\report.exe",
 };
 
-// The stand-in "tazu-activity" in the folder of the running program, or an empty
-// string when it is not there.
+// Where the running program is, for systems that cannot tell it otherwise (main's
+// argv[0]).
+void SetProgramPath(const std::string& argv0);
+
+// The stand-in "tazu-activity" (with the running program's own extension, such as
+// ".exe") in the folder of the running program, or an empty string when it is not
+// there.
 std::string FindStandInProgram();
 
 // Copies `standInProgram` to every path of kActivityPrograms under `installFolder`

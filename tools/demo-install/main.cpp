@@ -10,6 +10,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: tazu-demo-install DIR\n");
     return 2;
   }
+  tazu::demo::SetProgramPath(argv[0]);
   if (tazu::demo::FindStandInProgram().empty()) {
     std::fprintf(stderr,
                  "tazu-demo-install: warning: no tazu-activity beside this program; the "
