@@ -1,12 +1,12 @@
-// Finds installed fonts for the names the layouts use and renders text with them.
-// "Arial" and "MS Sans Serif" resolve through fontconfig (Liberation Sans where
-// installed); "Century Gothic" is asked for as "URW Gothic" (Demi for bold), its
-// metric-compatible stand-in. Text is ANSI (Windows-1252) bytes.
+// Finds installed fonts for the names the layouts use (see FontFinder.h) and
+// measures and renders text with them through FreeType. Text is ANSI
+// (Windows-1252) bytes.
 #pragma once
 
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "framework/Graphics.h"
 #include "platform/Pixels.h"
@@ -33,6 +33,13 @@ class FontEngine {
   // `clip` (target coordinates), anti-aliased over what is there.
   void DrawLine(Bitmap32& target, const Rect& clip, int x, int y, const TFont& font,
                 std::string_view text);
+
+  // From now on fonts come only from these folders (not their sub-folders), whatever
+  // the build's usual way of finding them; fonts opened so far are let go.
+  void SetFontFolders(std::vector<std::string> folders);
+  // Back to the usual way: fontconfig where the build has it, else the folders named
+  // by TAZU_FONT_FOLDERS (';'-separated) or the Windows font folder.
+  void ResetFontFolders();
 
   ~FontEngine();
   FontEngine(const FontEngine&) = delete;

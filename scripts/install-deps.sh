@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the demo need, only those missing.
+# usage: install-deps.sh [--windows]
 set -euo pipefail
 
 packages=(
   cmake g++ make pkg-config git
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev
+  libsdl2-dev libsdl2-mixer-dev libfreetype-dev
   libjpeg62-turbo-dev libpng-dev zlib1g-dev libfontconfig-dev libxrandr-dev libx11-dev libasound2-dev
   fonts-liberation2 fonts-urw-base35 fonts-dejavu-core fontconfig
   fluid-soundfont-gm
@@ -13,6 +14,11 @@ packages=(
   espeak-ng lhasa liblhasa-dev jlha-utils
   clang libclang-rt-14-dev
 )
+
+# --windows: also the cross compiler, Wine and what the Windows libraries are built with.
+if [ "${1:-}" = --windows ]; then
+  packages+=(g++-mingw-w64-x86-64 wine wine64 nasm dpkg-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
