@@ -5,6 +5,7 @@
 #include "controls/HandCursor.h"
 #include "framework/Application.h"
 #include "screens/advert/AdvertArt.h"
+#include "screens/advert/AdvertFiles.h"
 #include "screens/menu/menuunit_v2.h"
 
 namespace tazu {
@@ -16,9 +17,6 @@ constexpr uint32_t kCloseDelayMs = 200;
 // Loading a page already shows its top; scrolling this far up makes sure of it.
 constexpr int kScrollToTopPixels = 2500;
 
-constexpr const char* kPagePrefix = "add_";
-constexpr const char* kBackgroundPrefix = "addback_";
-constexpr const char* kPictureExtension = ".jpg";
 constexpr const char* kLayoutHint = "Gaan Terug";
 constexpr const char* kAfrikaansExitHint = "Gaan uit";
 constexpr const char* kEnglishExitHint = "Exit";
@@ -105,12 +103,12 @@ void Tadvertform::BuildControls() {
 }
 
 void Tadvertform::PrepareAdverts() {
-  const std::string page = InstallFolder + kPagePrefix + Language + kPictureExtension;
+  const std::string page = InstallFolder + advert::AdvertPageName(Language);
   if (!FileExists(page)) {
     closetimer->SetEnabled(true);
     return;
   }
-  const std::string background = InstallFolder + kBackgroundPrefix + Language + kPictureExtension;
+  const std::string background = InstallFolder + advert::AdvertBackgroundName(Language);
   if (FileExists(background)) {
     bground->Picture().LoadFromFile(background);
     exitbut->Hint = UpperCase(Language) == "A" ? kAfrikaansExitHint : kEnglishExitHint;

@@ -8,14 +8,13 @@
 #include "framework/Application.h"
 #include "framework/Dialogs.h"
 #include "screens/intro/IntroArt.h"
+#include "screens/intro/IntroFiles.h"
 #include "screens/menu/menuunit_v2.h"
 
 namespace tazu {
 namespace {
 
 constexpr uint32_t kFrameIntervalMs = 50;
-constexpr size_t kMaxNameDigits = 100;
-constexpr const char* kLibraryName = "intro_126.frm";
 
 constexpr const char* kImagesMissing =
     "This program's image files could not be loaded. Please re-install software!";
@@ -134,16 +133,7 @@ void TForm2::BuildControls() {
 }
 
 int TForm2::FrameCountFromName(const std::string& libraryName) {
-  const size_t underscore = libraryName.find('_');
-  if (underscore == std::string::npos) return 0;
-  std::string rest = libraryName.substr(underscore + 1, kMaxNameDigits);
-  rest = rest.substr(0, rest.find('.'));
-  int count = 0;
-  for (char c : rest) {
-    if (c < '0' || c > '9' || count > 100000) return 0;
-    count = count * 10 + (c - '0');
-  }
-  return count;
+  return intro::FrameCountFromName(libraryName);
 }
 
 void TForm2::EndWithMessage(const char* message) {
@@ -159,7 +149,7 @@ void TForm2::FormActivate(TObject*) {
   if (activated_) return;
   activated_ = true;
   LanguageChoiceActive = false;
-  LibraryName = kLibraryName;
+  LibraryName = intro::kLibraryName;
   if (!FileExists(MenuFolder + LibraryName)) {
     EndWithMessage(kLibraryMissing);
     return;
@@ -194,7 +184,7 @@ void TForm2::FormActivate(TObject*) {
 // (an absent frame leaves the buffer empty, which does not decode either).
 bool TForm2::ShowFrame(int n) {
   try {
-    StreamArchive1.GetStream("frame" + IntToStr(n), *FrameBuffer);
+    StreamArchive1.GetStream(intro::FrameName(n), *FrameBuffer);
     frameviewer->Picture().LoadFromStream(*FrameBuffer);
     FrameBuffer->Clear();
     return true;
@@ -249,7 +239,7 @@ void TForm2::animatetimerTimer(TObject*) {
 // ---- language ----
 
 void TForm2::EnterLanguageStage() {
-  const std::string picture = MenuFolder + "intro1.jpg";
+  const std::string picture = MenuFolder + intro::kLanguagePicture;
   if (!FileExists(picture)) {
     // Without it there is no way forward: say so and end, as for the name board.
     EndWithMessage(kImagesMissing);
@@ -280,11 +270,11 @@ void TForm2::backimageMouseMove(TObject*, unsigned, int, int) {
 }
 
 void TForm2::langselect1Click(TObject*) {
-  ChooseLanguage('A', "Linkshandige muis", "Regshandige muis", "sounds_afr\\");
+  ChooseLanguage('A', "Linkshandige muis", "Regshandige muis", intro::SoundFolderFor('A'));
 }
 
 void TForm2::langselect2Click(TObject*) {
-  ChooseLanguage('E', "Lefthanded mouse", "Righthanded mouse", "sounds_eng\\");
+  ChooseLanguage('E', "Lefthanded mouse", "Righthanded mouse", intro::SoundFolderFor('E'));
 }
 
 void TForm2::ChooseLanguage(char code, const char* leftHint, const char* rightHint,
@@ -293,7 +283,7 @@ void TForm2::ChooseLanguage(char code, const char* leftHint, const char* rightHi
   NamePromptPlayed = false;
   LeftBut->Hint = leftHint;
   RightBut->Hint = rightHint;
-  const std::string board = MenuFolder + "nameselect_" + std::string(1, code) + ".jpg";
+  const std::string board = MenuFolder + intro::NameBoardName(code);
   if (!FileExists(board)) {
     EndWithMessage(kImagesMissing);
   } else {
@@ -306,7 +296,7 @@ void TForm2::ChooseLanguage(char code, const char* leftHint, const char* rightHi
     nameEdit->SetFocus();
   }
   menu_.SoundFolder = menu_.InstallFolder + soundFolder;
-  menu_.PlayCue(menu_.SoundFolder + "in1.wav");
+  menu_.PlayCue(menu_.SoundFolder + intro::kLanguagePrompt);
 }
 
 // ---- name and mouse hand ----
@@ -314,7 +304,7 @@ void TForm2::ChooseLanguage(char code, const char* leftHint, const char* rightHi
 void TForm2::nameEditKeyPress(TObject*, char& key) {
   if (nameEdit->Text().empty() && !NamePromptPlayed) {
     menu_.StopCue();
-    menu_.PlayCue(menu_.SoundFolder + "in2.wav");
+    menu_.PlayCue(menu_.SoundFolder + intro::kNamePrompt);
     NamePromptPlayed = true;
   }
   if (key == '\r' && nameEdit->Text().size() >= 2) RightButClick(RightBut);

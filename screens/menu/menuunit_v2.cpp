@@ -14,7 +14,9 @@
 #include "roster/StudentDatabase.h"
 #include "screens/advert/advertunit.h"
 #include "screens/intro/introunit.h"
+#include "screens/menu/DisplaySettings.h"
 #include "screens/menu/MenuArt.h"
+#include "screens/menu/MenuFiles.h"
 #include "screens/menu/MenuLayout.h"
 
 namespace tazu {
@@ -23,11 +25,10 @@ namespace {
 constexpr uint32_t kCloseDelayMs = 500;
 constexpr TShortCut kHeldHotKey = 0xC05A;  // Ctrl + Alt + Z
 constexpr uint32_t kExecuteDelayMs = 50;
-constexpr int kReportProgram = 15;
 
-constexpr size_t kMaxMidiNames = 50;
-constexpr const char* kFirstPiece = "pelkor2.mid";
-constexpr const char* kMidiMask = "*.mid";
+using menu::kFirstPiece;
+using menu::kMaxMidiNames;
+using menu::kMidiMask;
 constexpr const char* kMidiDriverQuestion =
     "The MCI driver for midi-files is not properly installed. Midi files are music files that "
     "are used for background music. Do you want to disable the music?";
@@ -41,34 +42,12 @@ constexpr int kMinimumDepth = 16;
 constexpr uintptr_t kDisplayChangeWParam = 42;
 constexpr intptr_t kDisplayChangeLParam = 0;
 
-constexpr const char* kDisplaySettingsFile = "displaysettings.txt";
-constexpr const char* kDisplayAllowed = "SET=YES";
-
 constexpr const char* kResolutionMessage =
     "This program requires a screen resolution of at least 800x600 @ 16bit colour. Please "
     "update your display drivers.";
 constexpr const char* kColourDepthMessage =
     "This program requires a colordepth of at least 16-bit to view the graphics in this "
     "application. Update your display driver or graphics adaptor.";
-
-constexpr std::array<const char*, kActivityCount + 1> kActivities{
-    "",
-    "leesmeervoude\\leesmeervoude.exe",
-    "leesrympies\\rympies.exe",
-    "lees_m_begrip\\leesbegrip.exe",
-    "",
-    "wiskundemaal\\wiskundemaal.exe",
-    "wiskundedeel\\deel.exe",
-    "wiskundeoptel\\optel.exe",
-    "wiskundeaftrek\\aftrek.exe",
-    "wiskundewoordsomme\\woordsomme.exe",
-    "denkelateraal\\denke.exe",
-    "denkeassosiasie\\denkeassosiasie.exe",
-    "spelling\\spelling.exe",
-    "geheueprente\\geheueprente.exe",
-    "geheueklanke\\geheue.exe",
-    "report\\report.exe",
-};
 
 }  // namespace
 
@@ -255,10 +234,9 @@ void TForm1::closetimerTimer(TObject*) {
 }
 
 void TForm1::FillFolders() {
-  InstallFolder = GetCurrentDir();
-  if (!InstallFolder.empty() && InstallFolder.back() != '\\') InstallFolder += '\\';
-  MenuFolder = InstallFolder + "\\menu\\";
-  MusicFolder = InstallFolder + "Music\\";
+  InstallFolder = menu::InstallFolderFrom(GetCurrentDir());
+  MenuFolder = menu::MenuFolderOf(InstallFolder);
+  MusicFolder = menu::MusicFolderOf(InstallFolder);
 }
 
 void TForm1::FillActivityTable() {
@@ -266,14 +244,7 @@ void TForm1::FillActivityTable() {
 }
 
 bool TForm1::DisplayChangeAllowed() {
-  const std::string name = GetCurrentDir() + "\\" + kDisplaySettingsFile;
-  if (!FileExists(name)) return true;
-  // A settings file that cannot be read counts as forbidding the switch: the display
-  // is then never changed behind the back of whoever put the file there.
-  std::ifstream in(ResolvePath(name), std::ios::binary);
-  std::string line;
-  if (!in || !std::getline(in, line)) return false;
-  return line.find(kDisplayAllowed) != std::string::npos;
+  return menu::DisplayChangeAllowedBy(menu::ReadDisplaySettings(GetCurrentDir()));
 }
 
 bool TForm1::SetDisplayMode(int width, int height, int depth) {
@@ -363,7 +334,7 @@ void TForm1::SetButtonHints() {
 
 void TForm1::SignIn(bool afterBackButton) {
   if (Application()->Terminated()) return;
-  SoundFolder = InstallFolder + (Language == "A" ? "Sounds_afr\\" : "Sounds_eng\\");
+  SoundFolder = menu::SoundFolderOf(InstallFolder, Language);
   SetButtonHints();
   const DefaultRosterEnvironment processEnvironment;
   const RosterEnvironment& roster = RosterEnv != nullptr ? *RosterEnv : processEnvironment;
@@ -377,7 +348,7 @@ void TForm1::SignIn(bool afterBackButton) {
   }
   SubjectOpen.fill(false);
   ShowMenuPicture(0);
-  PlayCue(SoundFolder + "in6.wav");
+  PlayCue(SoundFolder + menu::kGreetingPrompt);
 }
 
 void TForm1::exitbutClick(TObject*) {
@@ -399,7 +370,7 @@ void TForm1::exitbutClick(TObject*) {
 // ---- menu ----
 
 void TForm1::ShowMenuPicture(int n) {
-  const std::string name = MenuFolder + "menu_" + IntToStr(n) + "_" + Language + ".jpg";
+  const std::string name = MenuFolder + menu::MenuPictureName(n, Language);
   if (!FileExists(name)) return;
   frame->Picture().LoadFromFile(name);
   CurrentSubject = n;
@@ -430,8 +401,7 @@ void TForm1::ShowSubPicture(const std::string& key, int m) {
       image.Hide();
       return;
     }
-    const std::string name =
-        MenuFolder + "sub_" + key + "_" + IntToStr(m) + "_" + Language + ".jpg";
+    const std::string name = MenuFolder + menu::SubPictureName(key, m, Language);
     if (FileExists(name)) {
       image.Picture().LoadFromFile(name);
       image.Show();

@@ -23,10 +23,9 @@
 #include "framework/Timer.h"
 #include "platform/Platform.h"
 #include "roster/RosterEnvironment.h"
+#include "screens/menu/ActivityTable.h"
 
 namespace tazu {
-
-constexpr int kActivityCount = 15;
 
 class TForm2;
 

@@ -1,0 +1,50 @@
+// The host questions answered with standard C++ only, for systems without POSIX
+// permissions (Windows): a program must be a Windows program ("MZ" header), and
+// writing is judged by the write permission the file system reports.
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+
+#include "roster/RosterEnvironment.h"
+#include "tools/doctor/HostAccess.h"
+#include "tools/doctor/ProgramCheck.h"
+#include "tools/doctor/RosterCheck.h"
+
+namespace fs = std::filesystem;
+
+namespace tazu::doctor {
+namespace {
+
+constexpr std::string_view kWindowsProgramMagic = "MZ";
+
+bool OwnerMayWrite(const std::string& hostPath) {
+  std::error_code ec;
+  const fs::perms perms = fs::status(hostPath, ec).permissions();
+  return !ec && (perms & fs::perms::owner_write) != fs::perms::none;
+}
+
+}  // namespace
+
+CheckResult CheckHostProgram(const std::string&, const std::string& head,
+                             const std::optional<std::string>&) {
+  if (!head.starts_with(kWindowsProgramMagic)) {
+    return {Verdict::Damaged, "no MZ header: not a Windows program"};
+  }
+  return {Verdict::Ok, "Windows program (MZ header)"};
+}
+
+// Programs are started by the shell here, never looked up on a search path.
+std::string FindOnSearchPath(const std::string&, const std::optional<std::string>&) { return {}; }
+
+std::string ModeText(const std::string&) { return {}; }
+
+std::string PlannedSystemFolder() { return DefaultRosterEnvironment().SystemFolder(); }
+
+bool FolderWritable(const std::string& hostPath) {
+  std::error_code ec;
+  return fs::is_directory(hostPath, ec) && OwnerMayWrite(hostPath);
+}
+
+bool FileWritable(const std::string& hostPath) { return OwnerMayWrite(hostPath); }
+
+}  // namespace tazu::doctor

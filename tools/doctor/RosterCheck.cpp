@@ -1,0 +1,129 @@
+#include "tools/doctor/RosterCheck.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "base/Paths.h"
+#include "base/Text.h"
+#include "roster/LearnerRecord.h"
+#include "roster/StudentDatabase.h"
+#include "tools/doctor/HostAccess.h"
+
+namespace fs = std::filesystem;
+
+namespace tazu::doctor {
+namespace {
+
+std::string WithBackSlash(std::string folder) {
+  if (folder.empty() || folder.back() != '\\') folder += '\\';
+  return folder;
+}
+
+// The host form of a folder name without its trailing separators.
+std::string HostFolder(const std::string& folder) {
+  std::string host = ResolvePath(folder);
+  while (host.size() > 1 && (host.back() == '/' || host.back() == '\\')) host.pop_back();
+  return host;
+}
+
+// The all-users profile folder as the roster reads it from the environment block.
+std::string ProfileFolder(const RosterEnvironment& environment) {
+  for (const std::string& entry : environment.EnvironmentBlock()) {
+    const std::string lower = LowerCase(entry);
+    const size_t at = lower.find(kAllUsersProfileEntry);
+    if (at != std::string::npos) {
+      return lower.substr(at + kAllUsersProfileEntry.size(), kMaxProfileFolderLength);
+    }
+  }
+  return {};
+}
+
+void CheckRosterFolder(const std::string& folder, DoctorReport& report) {
+  const std::string host = HostFolder(folder);
+  Finding finding{Verdict::Ok, "roster folder " + host, {}, Weight::Error};
+  if (DirectoryExists(folder)) {
+    if (FolderWritable(host)) {
+      finding.detail = "there and writable";
+    } else {
+      finding.verdict = Verdict::Damaged;
+      finding.detail = "not writable" + ModeText(host) + ": learners cannot be recorded";
+    }
+  } else if (FolderCreatable(host)) {
+    finding.detail = "not there yet; the launcher makes it at the first sign-in";
+  } else {
+    finding.verdict = Verdict::Missing;
+    finding.detail = "not there and cannot be made: learners cannot be recorded";
+  }
+  report.Add(std::move(finding));
+}
+
+void CheckRosterFile(const std::string& folder, DoctorReport& report) {
+  const std::string name = folder + kRosterFileName;
+  const std::string host = ResolvePath(name);
+  Finding finding{Verdict::Ok, "roster file " + host, {}, Weight::Error};
+  std::error_code ec;
+  if (FileExists(name)) {
+    const uintmax_t size = fs::file_size(host, ec);
+    if (!FileWritable(host)) {
+      finding.verdict = Verdict::Damaged;
+      finding.detail = "read-only" + ModeText(host) + ": learners cannot be looked up or added";
+    } else if (ec) {
+      finding.verdict = Verdict::Damaged;
+      finding.detail = "cannot be read (" + ec.message() + ")";
+    } else {
+      const uintmax_t learners = size / kRecordSize;
+      finding.detail = std::to_string(learners) + (learners == 1 ? " learner" : " learners");
+      if (const uintmax_t tail = size % kRecordSize; tail != 0) {
+        finding.detail += ", and " + std::to_string(tail) + " bytes of a cut-off record ignored";
+      }
+    }
+  } else if (fs::exists(fs::symlink_status(host, ec))) {
+    finding.verdict = Verdict::Damaged;
+    finding.detail = "something other than a file has its name";
+  } else {
+    finding.detail = "not there yet; made at the first sign-in";
+  }
+  report.Add(std::move(finding));
+}
+
+}  // namespace
+
+std::vector<std::string> QuietProcessEnvironment::EnvironmentBlock() const {
+  return DefaultRosterEnvironment().EnvironmentBlock();
+}
+
+std::string QuietProcessEnvironment::SystemFolder() const { return PlannedSystemFolder(); }
+
+bool FolderCreatable(const std::string& hostPath) {
+  std::error_code ec;
+  fs::path existing = fs::absolute(hostPath, ec);
+  if (ec) return false;
+  while (!fs::exists(fs::symlink_status(existing, ec))) {
+    if (!existing.has_relative_path()) return false;
+    existing = existing.parent_path();
+  }
+  return fs::is_directory(existing, ec) && FolderWritable(existing.string());
+}
+
+std::string PlanRosterFolder(const RosterEnvironment& environment) {
+  const std::string profile = ProfileFolder(environment);
+  if (profile.empty()) return WithBackSlash(environment.SystemFolder());
+  const std::string folder = WithBackSlash(profile) + std::string(kDocumentsSubFolder);
+  if (DirectoryExists(folder)) return folder;
+  // The roster makes the documents folder with one step: its parent must be there.
+  const std::string parent = HostFolder(WithBackSlash(profile));
+  std::error_code ec;
+  if (fs::is_directory(parent, ec) && !fs::exists(fs::symlink_status(HostFolder(folder), ec)) &&
+      FolderWritable(parent)) {
+    return folder;
+  }
+  return WithBackSlash(environment.CurrentFolder());
+}
+
+void CheckRoster(const RosterEnvironment& environment, DoctorReport& report) {
+  const std::string folder = PlanRosterFolder(environment);
+  CheckRosterFolder(folder, report);
+  CheckRosterFile(folder, report);
+}
+
+}  // namespace tazu::doctor
