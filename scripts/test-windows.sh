@@ -33,3 +33,10 @@ timeout 300 wineboot -i >/dev/null 2>&1 || true
 
 ctest --preset windows -j"$(nproc)"
 bash tests/win32/smoke.sh build-windows/bin build-windows/smoke
+
+# The zip a school unpacks: the programs at its top.
+(cd build-windows && cpack -G ZIP >/dev/null)
+zip=$(ls build-windows/pelkor-tazu-*-win64.zip)
+names=$(unzip -Z1 "$zip")
+grep -qx 'pelkor-tazu.exe' <<<"$names" || { echo "no pelkor-tazu.exe in $zip" >&2; exit 1; }
+echo "Windows zip: $zip"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The Windows programs under Wine: the demo install made by tazu-demo-install.exe, the
-# launcher started in it shows its window with the intro screen, and a second copy
-# ends at once while the first goes on.
+# The Windows programs under Wine: the demo install made by tazu-demo-install.exe and
+# checked by tazu-doctor.exe, the launcher started in it shows its window with the
+# intro screen, and a second copy ends at once while the first goes on.
 # usage: smoke.sh BIN_DIR OUT_DIR   (BIN_DIR holds pelkor-tazu.exe and the tools)
 source "$(dirname "$0")/../e2e/lib.sh"
 bin=$(readlink -f "$1")
@@ -30,6 +30,11 @@ for program in optel.exe report.exe; do
   [ -n "$found" ] || e2e_fail "the demo install has no $program"
   head -c 2 "$found" | grep -q MZ || e2e_fail "$program is not a Windows program"
 done
+
+# The install checker finds everything a child needs in the demo install.
+wine "$bin/tazu-doctor.exe" "Z:$E2E_INSTALL" >"$out/doctor.txt" 2>&1 ||
+  e2e_fail "tazu-doctor.exe found the demo install incomplete: $(grep -v '^OK' "$out/doctor.txt")"
+tail -n 1 "$out/doctor.txt"
 
 E2E_ANIMATION_SECONDS=${E2E_ANIMATION_SECONDS:-10}
 e2e_start
