@@ -21,19 +21,6 @@ std::string WithBackSlash(std::string folder) {
   return folder;
 }
 
-// The value of the first entry whose lower-case copy contains the profile entry's
-// name, lower-cased and cut; empty when no entry does.
-std::string ProfileFolder(const RosterEnvironment& environment) {
-  for (const std::string& entry : environment.EnvironmentBlock()) {
-    const std::string lower = LowerCase(entry);
-    const size_t at = lower.find(kAllUsersProfileEntry);
-    if (at != std::string::npos) {
-      return lower.substr(at + kAllUsersProfileEntry.size(), kMaxProfileFolderLength);
-    }
-  }
-  return {};
-}
-
 // One level only: the parent must already exist.
 bool CreateOneFolder(const std::string& folder) {
   std::error_code ec;
@@ -101,6 +88,17 @@ int16_t FindInRoster(const std::string& path, const LearnerKey& key) {
 }
 
 }  // namespace
+
+std::string ProfileFolder(const RosterEnvironment& environment) {
+  for (const std::string& entry : environment.EnvironmentBlock()) {
+    const std::string lower = LowerCase(entry);
+    const size_t at = lower.find(kAllUsersProfileEntry);
+    if (at != std::string::npos) {
+      return lower.substr(at + kAllUsersProfileEntry.size(), kMaxProfileFolderLength);
+    }
+  }
+  return {};
+}
 
 std::string RosterFolder(const RosterEnvironment& environment) noexcept {
   try {

@@ -36,6 +36,11 @@ inline constexpr std::string_view kAllUsersProfileEntry = "allusersprofile=";
 inline constexpr size_t kMaxProfileFolderLength = 1000;
 inline constexpr std::string_view kDocumentsSubFolder = "documents\\";
 
+// The value of the first environment entry whose lower-case copy contains the
+// profile entry's name, lower-cased and cut to kMaxProfileFolderLength; empty when no
+// entry does.
+std::string ProfileFolder(const RosterEnvironment& environment);
+
 // The folder that holds the roster, ending in a back-slash: the all-users profile
 // folder's "documents\" sub-folder (created when missing), the system folder when
 // the environment names no profile folder, or the current folder when the

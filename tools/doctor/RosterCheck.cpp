@@ -26,18 +26,6 @@ std::string HostFolder(const std::string& folder) {
   return host;
 }
 
-// The all-users profile folder as the roster reads it from the environment block.
-std::string ProfileFolder(const RosterEnvironment& environment) {
-  for (const std::string& entry : environment.EnvironmentBlock()) {
-    const std::string lower = LowerCase(entry);
-    const size_t at = lower.find(kAllUsersProfileEntry);
-    if (at != std::string::npos) {
-      return lower.substr(at + kAllUsersProfileEntry.size(), kMaxProfileFolderLength);
-    }
-  }
-  return {};
-}
-
 void CheckRosterFolder(const std::string& folder, DoctorReport& report) {
   const std::string host = HostFolder(folder);
   Finding finding{Verdict::Ok, "roster folder " + host, {}, Weight::Error};
