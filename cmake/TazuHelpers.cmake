@@ -28,10 +28,14 @@ if(CMAKE_CROSSCOMPILING AND WIN32)
   set(TAZU_TEST_FONT_FOLDER "Z:${CMAKE_BINARY_DIR}/test-fonts")
 endif()
 
-# tazu_test(name SOURCES... DEPS... [LABELS...]) : one GoogleTest executable under CTest.
+# tazu_test(name SOURCES... DEPS... [LABELS...] [TIMEOUT seconds]) : one GoogleTest
+# executable under CTest; each case may take TIMEOUT seconds (120 unless given).
 # The label "tsan" also puts it into tazu_tsan_tests, the suite built under ThreadSanitizer.
 function(tazu_test name)
-  cmake_parse_arguments(A "" "" "SOURCES;DEPS;LABELS" ${ARGN})
+  cmake_parse_arguments(A "" "TIMEOUT" "SOURCES;DEPS;LABELS" ${ARGN})
+  if(NOT A_TIMEOUT)
+    set(A_TIMEOUT 120)
+  endif()
   add_executable(${name} ${A_SOURCES} ${PROJECT_SOURCE_DIR}/tests/TestMain.cpp)
   target_link_libraries(${name} PRIVATE ${A_DEPS} tazu_platform GTest::gtest GTest::gmock tazu_warnings)
   if("tsan" IN_LIST A_LABELS)
@@ -48,12 +52,12 @@ function(tazu_test name)
       ENVIRONMENT "WINEDEBUG=-all;TAZU_FONT_FOLDERS=${TAZU_TEST_FONT_FOLDER}")
     return()
   endif()
-  # A test that hangs fails after two minutes instead of holding up the whole run.
+  # A test that hangs fails after its time limit instead of holding up the whole run.
   if(A_LABELS)
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-      PROPERTIES TIMEOUT 120 LABELS "${A_LABELS}")
+      PROPERTIES TIMEOUT ${A_TIMEOUT} LABELS "${A_LABELS}")
   else()
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT ${A_TIMEOUT})
   endif()
 endfunction()
 
