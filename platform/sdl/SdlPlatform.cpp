@@ -15,6 +15,7 @@
 #include "platform/sdl/SessionGuardian.h"
 #include "platform/sdl/TerminationSignals.h"
 #include "platform/sdl/X11Desktop.h"
+#include "platform/sdl/X11WakeUpErrors.h"
 
 namespace tazu {
 namespace {
@@ -132,6 +133,13 @@ SdlPlatform::SdlPlatform() {
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
   // The program decides itself what a termination request means.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  if (HasXDisplay()) {
+    IgnoreLateWakeUpErrors();
+    // With a display named, a failed connection must be an error, not a silent fall
+    // back to an invisible driver: the invisible launcher would hold the single-copy
+    // marker, and every later start would end at once.
+    if (std::getenv("SDL_VIDEODRIVER") == nullptr) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+  }
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
     throw std::runtime_error(std::string("Cannot start the display: ") + SDL_GetError());
   }

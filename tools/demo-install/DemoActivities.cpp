@@ -1,5 +1,7 @@
 #include "tools/demo-install/DemoActivities.h"
 
+#include "screens/menu/ActivityTable.h"
+
 #include <filesystem>
 #include <string_view>
 #include <system_error>
@@ -46,7 +48,8 @@ std::string FindStandInProgram() {
 
 void InstallStandInActivities(const std::string& installFolder, const std::string& standInProgram) {
   const fs::perms perms = fs::status(standInProgram).permissions();
-  for (const char* program : kActivityPrograms) {
+  for (const char* program : kActivities) {
+    if (*program == '\0') continue;  // an unused entry
     const fs::path target = Below(installFolder, program);
     fs::create_directories(target.parent_path());
     // Copied beside it, then renamed over it: a copy that is running cannot be
