@@ -17,6 +17,7 @@
 
 #include "base/Paths.h"
 #include "base/Text.h"
+#include "framework/FreeTypeHandles.h"
 
 namespace tazu {
 
@@ -40,16 +41,6 @@ constexpr int kOldStyleWeightLimit = 10;  // some old fonts give 1..9 for 100..9
 constexpr int kOldStyleWeightScale = 100;
 constexpr int kNormalWidthClass = 5;
 constexpr int kMaxWidthClass = 9;
-
-struct LibraryDeleter {
-  void operator()(FT_Library library) const { FT_Done_FreeType(library); }
-};
-using LibraryPtr = std::unique_ptr<FT_LibraryRec_, LibraryDeleter>;
-
-struct FaceDeleter {
-  void operator()(FT_Face face) const { FT_Done_Face(face); }
-};
-using FacePtr = std::unique_ptr<FT_FaceRec_, FaceDeleter>;
 
 // What the scan keeps of one face.
 struct ScannedFace {
@@ -107,7 +98,7 @@ void ScanFile(FT_Library library, const std::string& file, std::vector<ScannedFa
       if (index == 0) return;  // not a font file FreeType can read
       continue;
     }
-    const FacePtr face(raw);
+    const FreeTypeFacePtr face(raw);
     if (index == 0) count = face->num_faces;
     if (face->family_name != nullptr && face->family_name[0] != '\0')
       out.push_back(Describe(face.get(), file, index));
@@ -185,7 +176,7 @@ class FolderFontFinder final : public FontFinder {
     scanned_ = true;
     FT_Library raw = nullptr;
     if (FT_Init_FreeType(&raw) != 0) return;
-    const LibraryPtr library(raw);
+    const FreeTypeLibraryPtr library(raw);
     for (const std::string& folder : folders_) {
       if (folder.empty()) continue;  // would list the current folder
       std::vector<std::string> names = FindFiles(folder, "*");

@@ -25,6 +25,7 @@
 
 #include "base/Text.h"
 #include "framework/FontFinder.h"
+#include "framework/FreeTypeHandles.h"
 
 namespace tazu {
 
@@ -46,19 +47,9 @@ constexpr int kBoldDivisor = 10;
 constexpr FT_Fixed kFixedOne = 0x10000;
 constexpr FT_Fixed kItalicShear = 0x3500;
 
-struct LibraryDeleter {
-  void operator()(FT_Library library) const { FT_Done_FreeType(library); }
-};
-using LibraryPtr = std::unique_ptr<FT_LibraryRec_, LibraryDeleter>;
-
-struct FaceDeleter {
-  void operator()(FT_Face face) const { FT_Done_Face(face); }
-};
-using FacePtr = std::unique_ptr<FT_FaceRec_, FaceDeleter>;
-
-LibraryPtr StartFreeType() {
+FreeTypeLibraryPtr StartFreeType() {
   FT_Library library = nullptr;
-  return LibraryPtr(FT_Init_FreeType(&library) == 0 ? library : nullptr);
+  return FreeTypeLibraryPtr(FT_Init_FreeType(&library) == 0 ? library : nullptr);
 }
 
 int PixelHeight(const TFont& font) {
@@ -221,7 +212,7 @@ class SizedFace {
                                          int pixelHeight) {
     FT_Face raw = nullptr;
     if (FT_New_Face(library, file.file.c_str(), file.index, &raw) != 0) return nullptr;
-    FacePtr face(raw);
+    FreeTypeFacePtr face(raw);
     const bool sized = FT_IS_SCALABLE(face) ? FT_Set_Pixel_Sizes(face.get(), 0, pixelHeight) == 0
                                             : SelectFixedSize(face.get(), pixelHeight);
     if (!sized || face->size == nullptr) return nullptr;
@@ -263,7 +254,7 @@ class SizedFace {
   }
 
  private:
-  SizedFace(FT_Library library, FacePtr face, const FontFile& file)
+  SizedFace(FT_Library library, FreeTypeFacePtr face, const FontFile& file)
       : library_(library),
         face_(std::move(face)),
         metrics_(ComputeMetrics(face_.get())),
@@ -271,7 +262,7 @@ class SizedFace {
         italic_(file.syntheticItalic) {}
 
   FT_Library library_;
-  FacePtr face_;
+  FreeTypeFacePtr face_;
   FaceMetrics metrics_;
   // How much wider synthetic bold makes each glyph; 0 for a face used as it is.
   int emboldenPixels_;
@@ -374,7 +365,7 @@ void FillSolid(Bitmap32& target, const Rect& visible, int64_t left, int64_t top,
 
 struct FontEngine::Impl {
   // Declared first so that it is let go last, after every face opened with it.
-  LibraryPtr library = StartFreeType();
+  FreeTypeLibraryPtr library = StartFreeType();
   std::unique_ptr<FontFinder> finder = MakeDefaultFontFinder();
   // Keyed by lower-case name, bold, italic.
   std::map<std::tuple<std::string, bool, bool>, FontFile> faces;

@@ -233,10 +233,11 @@ ShellExecuteResult ProcessLauncher::Spawn(const std::string& program,
   return {handle, kStarted};
 }
 
-std::string ProcessLauncher::FindProgram(const std::string& name) const {
+std::string FindOnSearchPath(const std::string& name,
+                             const std::optional<std::string>& searchPath) {
   std::string path;
-  if (searchPath_) {
-    path = *searchPath_;
+  if (searchPath) {
+    path = *searchPath;
   } else if (const char* env = std::getenv("PATH")) {
     path = env;
   }
@@ -256,6 +257,10 @@ std::string ProcessLauncher::FindProgram(const std::string& name) const {
     start = end + 1;
   }
   return {};
+}
+
+std::string ProcessLauncher::FindProgram(const std::string& name) const {
+  return FindOnSearchPath(name, searchPath_);
 }
 
 bool ProcessLauncher::Poll(Child& child, bool block) {

@@ -16,6 +16,12 @@
 
 namespace tazu {
 
+// The first regular file with execute permission named `name` in the ':'-separated
+// folders of `searchPath` (the PATH of the environment without one); empty entries
+// (the current folder) are skipped. Empty when there is none.
+std::string FindOnSearchPath(const std::string& name,
+                             const std::optional<std::string>& searchPath = std::nullopt);
+
 class ProcessLauncher {
  public:
   // Instance code of a successful start (any value above 32 means success).

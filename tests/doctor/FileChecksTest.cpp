@@ -10,6 +10,7 @@
 
 #include "archive/StreamArchiveWriter.h"
 #include "framework/ImageCodecs.h"
+#include "platform/posix/ProcessLauncher.h"
 #include "tests/base/TempDir.h"
 #include "tests/doctor/DoctorTestSupport.h"
 #include "tools/doctor/DoctorReport.h"

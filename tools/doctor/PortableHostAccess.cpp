@@ -33,9 +33,6 @@ CheckResult CheckHostProgram(const std::string&, const std::string& head,
   return {Verdict::Ok, "Windows program (MZ header)"};
 }
 
-// Programs are started by the shell here, never looked up on a search path.
-std::string FindOnSearchPath(const std::string&, const std::optional<std::string>&) { return {}; }
-
 std::string ModeText(const std::string&) { return {}; }
 
 std::string PlannedSystemFolder() { return DefaultRosterEnvironment().SystemFolder(); }

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "platform/posix/ProcessLauncher.h"
 #include "roster/RosterEnvironment.h"
 #include "tools/doctor/HostAccess.h"
 #include "tools/doctor/ProgramCheck.h"
@@ -82,27 +83,6 @@ CheckResult CheckHostProgram(const std::string& host, const std::string& head,
   }
   return {Verdict::Damaged,
           "execute permission, but neither an ELF program nor a \"#!\" script: the start fails"};
-}
-
-std::string FindOnSearchPath(const std::string& name,
-                             const std::optional<std::string>& searchPath) {
-  std::string path;
-  if (searchPath) {
-    path = *searchPath;
-  } else if (const char* env = std::getenv("PATH")) {
-    path = env;
-  }
-  size_t start = 0;
-  while (start <= path.size()) {
-    size_t end = path.find(':', start);
-    if (end == std::string::npos) end = path.size();
-    if (end > start) {
-      const std::string candidate = path.substr(start, end - start) + "/" + name;
-      if (IsExecutableFile(candidate)) return candidate;
-    }
-    start = end + 1;
-  }
-  return {};
 }
 
 std::string ModeText(const std::string& hostPath) {

@@ -17,9 +17,4 @@ namespace tazu::doctor {
 CheckResult CheckProgramFile(const std::string& path,
                              const std::optional<std::string>& searchPath = std::nullopt);
 
-// The first regular file with execute permission named `name` in the folders of
-// `searchPath` (or PATH); empty entries (the current folder) are skipped.
-std::string FindOnSearchPath(const std::string& name,
-                             const std::optional<std::string>& searchPath = std::nullopt);
-
 }  // namespace tazu::doctor
