@@ -13,6 +13,7 @@ packages=(
   xvfb xdotool imagemagick x11-utils x11-xserver-utils xserver-xorg-video-dummy
   espeak-ng lhasa liblhasa-dev jlha-utils
   clang libclang-rt-14-dev
+  dpkg-dev file
 )
 
 # --windows: also the cross compiler, Wine and what the Windows libraries are built with.
