@@ -18,7 +18,7 @@ packages=(
 
 # --windows: also the cross compiler, Wine and what the Windows libraries are built with.
 if [ "${1:-}" = --windows ]; then
-  packages+=(g++-mingw-w64-x86-64 wine wine64 nasm dpkg-dev unzip)
+  packages+=(g++-mingw-w64-x86-64 wine wine64 nasm unzip)
 fi
 
 missing=()
