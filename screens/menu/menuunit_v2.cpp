@@ -81,7 +81,9 @@ void TForm1::BuildControls() {
       button->MorphPic1().SetBitmap(menu::ButtonFace(layout.name, false));
       button->MorphPic2().SetBitmap(menu::ButtonFace(layout.name, true));
       button->ShowHint = true;
-      (layout.name == "backbut" ? backbut : layout.name == "reportbut" ? reportbut : exitbut) = button;
+      (layout.name == "backbut"     ? backbut
+       : layout.name == "reportbut" ? reportbut
+                                    : exitbut) = button;
       continue;
     }
     auto* image = Create<TImage>(this);
