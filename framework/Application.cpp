@@ -237,8 +237,12 @@ void TApplication::CheckSynchronize() {
     } catch (...) {
       item->error = std::current_exception();
     }
+    item->fn = nullptr;  // what it holds goes here, on this thread
     std::lock_guard lock(syncMutex_);
     item->done = true;
+    // The waiting worker keeps the last reference, so the error it rethrows is never
+    // released by this thread while the worker handles it.
+    item.reset();
     syncDone_.notify_all();
   }
 }
