@@ -12,6 +12,7 @@ namespace tazu {
 namespace {
 
 constexpr int kTitleHeight = 22;
+constexpr int kTitleIndent = 8;
 constexpr int kMargin = 12;
 constexpr int kIconSize = 32;
 constexpr int kButtonWidth = 75;
@@ -53,15 +54,8 @@ class TMessageForm : public TForm {
  protected:
   void PaintBackground(TCanvas& canvas, const Rect& r) override {
     TForm::PaintBackground(canvas, r);
-    const Rect all = ClientRect();
-    canvas.Brush.color = kTitleColor;
-    canvas.FillRect({0, 0, all.right, kTitleHeight});
-    canvas.Brush.color = clBtnShadow;
-    canvas.FrameRect(all);
-    canvas.Font = titleFont_;
-    canvas.Brush.style = TBrushStyle::Clear;
-    Rect title{8, 0, all.right - 8, kTitleHeight};
-    canvas.DrawText(request_.caption, title, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    PaintDialogFrame(canvas, ClientRect(), kTitleHeight, kTitleIndent, titleFont_,
+                     request_.caption);
     DrawIcon(canvas);
     canvas.Font = textFont_;
     Rect text = textRect_;
@@ -235,6 +229,18 @@ void ShowMessage(TApplication& app, const std::string& message) {
 int ShowMessageForm(TApplication& app, const MessageBoxRequest& request) {
   TOwned<TMessageForm> form(app.Create<TMessageForm>(request));
   return form->ShowModal();
+}
+
+void PaintDialogFrame(TCanvas& canvas, const Rect& client, int titleHeight, int titleIndent,
+                      const TFont& titleFont, std::string_view title) {
+  canvas.Brush.color = kTitleColor;
+  canvas.FillRect({0, 0, client.right, titleHeight});
+  canvas.Brush.color = clBtnShadow;
+  canvas.FrameRect(client);
+  canvas.Font = titleFont;
+  canvas.Brush.style = TBrushStyle::Clear;
+  Rect text{titleIndent, 0, client.right - titleIndent, titleHeight};
+  canvas.DrawText(title, text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
 }  // namespace tazu

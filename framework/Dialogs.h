@@ -4,12 +4,21 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "platform/Platform.h"
 
 namespace tazu {
 
 class TApplication;
+class TCanvas;
+struct TFont;
+
+// The frame of the program's own dialog windows, drawn over `client`: a title bar
+// `titleHeight` pixels high with `title` in `titleFont`, `titleIndent` pixels in, and a
+// one-pixel border. Leaves the brush clear.
+void PaintDialogFrame(TCanvas& canvas, const Rect& client, int titleHeight, int titleIndent,
+                      const TFont& titleFont, std::string_view title);
 
 enum class TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
 enum TMsgDlgButtons : unsigned { mbYes = 1, mbNo = 2, mbOK = 4, mbCancel = 8 };

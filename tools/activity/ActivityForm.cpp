@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/Button.h"
+#include "framework/Dialogs.h"
 #include "framework/Timer.h"
 
 namespace tazu::activity {
@@ -19,7 +20,6 @@ constexpr int kButtonWidth = 90;
 constexpr int kButtonHeight = 28;
 constexpr int kMsPerSecond = 1000;
 constexpr uint32_t kSoonestMs = 1;  // a timer interval of 0 would never tick
-constexpr TColor kTitleColor = RGBColor(0, 84, 153);
 
 }  // namespace
 
@@ -65,19 +65,11 @@ std::vector<std::string> TActivityForm::Lines() const {
 void TActivityForm::PaintBackground(TCanvas& canvas, const Rect& r) {
   TForm::PaintBackground(canvas, r);
   const Rect all = ClientRect();
-  canvas.Brush.color = kTitleColor;
-  canvas.FillRect({0, 0, all.right, kTitleHeight});
-  canvas.Brush.color = clBtnShadow;
-  canvas.FrameRect(all);
-  canvas.Brush.style = TBrushStyle::Clear;
-
   TFont font;
   font.height = kTextHeight;
   font.bold = true;
   font.color = clWhite;
-  canvas.Font = font;
-  Rect title{kMargin, 0, all.right - kMargin, kTitleHeight};
-  canvas.DrawText(kTitle, title, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  PaintDialogFrame(canvas, all, kTitleHeight, kMargin, font, kTitle);
 
   font.bold = false;
   font.color = clBlack;
