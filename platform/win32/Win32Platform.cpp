@@ -18,6 +18,7 @@
 
 #include "platform/NativePlatform.h"
 #include "platform/win32/Win32Desktop.h"
+#include "platform/win32/Win32Folders.h"
 #include "platform/win32/Win32Media.h"
 #include "platform/win32/Win32Mixer.h"
 #include "platform/win32/Win32Shell.h"
@@ -110,12 +111,6 @@ BITMAPINFO DibInfo(int width, int height) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   return info;
-}
-
-// A folder as the system wrote it into a MAX_PATH buffer; a length beyond the buffer is
-// the size it would have needed.
-std::string FolderText(const char* text, UINT length) {
-  return length == 0 || length >= MAX_PATH ? std::string() : std::string(text, length);
 }
 
 }  // namespace
@@ -606,14 +601,8 @@ std::optional<std::vector<MixerControl>> Win32Platform::MixerGetLineControls(Mix
 
 // ---- folders -------------------------------------------------------------------
 
-std::string Win32Platform::WindowsFolder() {
-  std::array<char, MAX_PATH> path{};
-  return FolderText(path.data(), GetWindowsDirectoryA(path.data(), static_cast<UINT>(path.size())));
-}
+std::string Win32Platform::WindowsFolder() { return win32::WindowsDirectory(); }
 
-std::string Win32Platform::SystemFolder() {
-  std::array<char, MAX_PATH> path{};
-  return FolderText(path.data(), GetSystemDirectoryA(path.data(), static_cast<UINT>(path.size())));
-}
+std::string Win32Platform::SystemFolder() { return win32::SystemDirectory(); }
 
 }  // namespace tazu

@@ -3,20 +3,10 @@
 // roster library of Windows builds in place of its POSIX counterpart.
 #include <windows.h>
 
-#include <array>
-
+#include "platform/win32/Win32Folders.h"
 #include "roster/RosterEnvironment.h"
 
 namespace tazu {
-namespace {
-
-// A folder as the system wrote it into a MAX_PATH buffer; a length beyond the buffer is
-// the size it would have needed.
-std::string FolderText(const char* text, DWORD length) {
-  return length == 0 || length >= MAX_PATH ? std::string() : std::string(text, length);
-}
-
-}  // namespace
 
 std::vector<std::string> DefaultRosterEnvironment::EnvironmentBlock() const {
   std::vector<std::string> entries;
@@ -29,14 +19,8 @@ std::vector<std::string> DefaultRosterEnvironment::EnvironmentBlock() const {
   return entries;
 }
 
-std::string DefaultRosterEnvironment::SystemFolder() const {
-  std::array<char, MAX_PATH> buffer{};
-  return FolderText(buffer.data(), GetSystemDirectoryA(buffer.data(), MAX_PATH));
-}
+std::string DefaultRosterEnvironment::SystemFolder() const { return win32::SystemDirectory(); }
 
-std::string DefaultRosterEnvironment::CurrentFolder() const {
-  std::array<char, MAX_PATH> buffer{};
-  return FolderText(buffer.data(), GetCurrentDirectoryA(MAX_PATH, buffer.data()));
-}
+std::string DefaultRosterEnvironment::CurrentFolder() const { return win32::CurrentDirectory(); }
 
 }  // namespace tazu
