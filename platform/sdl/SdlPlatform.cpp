@@ -20,6 +20,9 @@
 namespace tazu {
 namespace {
 
+constexpr int kDisplayAttempts = 5;
+constexpr uint32_t kDisplayRetryMs = 200;
+
 unsigned ShiftFromMods(uint16_t mods) {
   unsigned shift = 0;
   if (mods & KMOD_SHIFT) shift |= ssShift;
@@ -140,8 +143,14 @@ SdlPlatform::SdlPlatform() {
     // marker, and every later start would end at once.
     if (std::getenv("SDL_VIDEODRIVER") == nullptr) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
   }
-  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-    throw std::runtime_error(std::string("Cannot start the display: ") + SDL_GetError());
+  // A busy X server can refuse a new connection for a moment (its queue of waiting
+  // connections is full); a few tries over a second tell that from a display that is
+  // not there.
+  for (int attempt = 1; SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0; ++attempt) {
+    if (attempt >= kDisplayAttempts || !HasXDisplay()) {
+      throw std::runtime_error(std::string("Cannot start the display: ") + SDL_GetError());
+    }
+    SDL_Delay(kDisplayRetryMs);
   }
   wakeEventType_ = SDL_RegisterEvents(1);
   external_ = std::make_unique<ExternalSources>(wakeEventType_);

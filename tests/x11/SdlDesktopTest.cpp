@@ -14,6 +14,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -94,6 +95,26 @@ TEST(SdlDesktopTest, WithoutAnXServerOnlyTheModeInUseIsKnown) {
   platform->ShowTaskBar(0, false);
   platform->SetMouseButtonsSwapped(true);
   platform->SetMouseButtonsSwapped(false);
+}
+
+TEST(SdlDesktopTest, ANamedDisplayThatCannotBeReachedIsAnErrorNotAnInvisibleWindow) {
+  constexpr int kRefused = 10, kStartedAnyway = 11, kOtherError = 12;
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    setenv("DISPLAY", ":4711", 1);  // no server there
+    unsetenv("SDL_VIDEODRIVER");
+    try {
+      SdlPlatform platform;
+      _exit(kStartedAnyway);
+    } catch (const std::runtime_error& e) {
+      _exit(std::string(e.what()).starts_with("Cannot start the display") ? kRefused : kOtherError);
+    }
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), kRefused);
 }
 
 TEST(SdlDesktopTest, ATerminationRequestArrivesAsACloseRequest) {
