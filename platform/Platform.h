@@ -240,6 +240,16 @@ class Platform {
   virtual void Present(WindowHandle window, const Bitmap32& image, const Rect& area) = 0;
   virtual Rect ScreenRect() = 0;
   virtual Point CursorPos() = 0;  // screen coordinates
+  // Shows every window from now on scaled: a screen of `width` x `height` logical
+  // pixels becomes the largest picture that fits the primary output (or the window the
+  // system gives), centred, with black bars. Window bounds, Present areas, pointer
+  // positions, ScreenRect and CursorPos are logical from then on; nothing else changes.
+  // False when the platform cannot scale: then nothing changes at all.
+  virtual bool SetScaledPresentation(int width, int height) {
+    (void)width;
+    (void)height;
+    return false;
+  }
 
   // ---- cursors ----
   virtual CursorHandle CreateColorCursor(const Bitmap32& image, Point hotSpot) = 0;

@@ -56,6 +56,13 @@ void FakePlatform::Present(WindowHandle window, const Bitmap32& image, const Rec
   ++w.presentCount;
 }
 
+bool FakePlatform::SetScaledPresentation(int width, int height) {
+  calls.push_back("SetScaledPresentation " + std::to_string(width) + "x" + std::to_string(height));
+  if (!canScale) return false;
+  scaledPresentation = Point{width, height};
+  return true;
+}
+
 CursorHandle FakePlatform::CreateColorCursor(const Bitmap32& image, Point) {
   const CursorHandle handle = nextCursor_++;
   cursors[handle] = image;

@@ -41,6 +41,7 @@ class FakePlatform : public Platform {
   void Present(WindowHandle window, const Bitmap32& image, const Rect& area) override;
   Rect ScreenRect() override { return screen; }
   Point CursorPos() override { return cursorPos; }
+  bool SetScaledPresentation(int width, int height) override;
   CursorHandle CreateColorCursor(const Bitmap32& image, Point hotSpot) override;
   CursorHandle GetStandardCursor(StandardCursor kind) override;
   void SetCursor(CursorHandle cursor) override { currentCursor = cursor; }
@@ -139,6 +140,10 @@ class FakePlatform : public Platform {
   };
   std::vector<ModeChange> modeChanges;
   std::vector<std::pair<uintptr_t, intptr_t>> displayBroadcasts;
+  // Whether SetScaledPresentation succeeds, and the logical size it was last given
+  // (windows, pointer and ScreenRect stay logical here: nothing else changes).
+  bool canScale = true;
+  std::optional<Point> scaledPresentation;
 
   // ---- script: processes ----
   // What one ShellExecute answers: the instance code and whether a process is handed

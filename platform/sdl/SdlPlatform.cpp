@@ -12,6 +12,7 @@
 #include "platform/sdl/ExternalSources.h"
 #include "platform/sdl/ProgramFiles.h"
 #include "platform/sdl/SdlAudio.h"
+#include "platform/sdl/SdlScaler.h"
 #include "platform/sdl/SessionGuardian.h"
 #include "platform/sdl/TerminationSignals.h"
 #include "platform/sdl/X11Desktop.h"
@@ -193,13 +194,14 @@ WindowHandle SdlPlatform::CreateWindow(const WindowOptions& options) {
   uint32_t flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
   if (options.popup)
     flags |= SDL_WINDOW_TOOLTIP | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR;
-  const Rect& b = options.bounds;
+  const Rect b = scaled_ ? scaled_->Place(options.bounds) : options.bounds;
   SDL_Window* w = SDL_CreateWindow(options.title.c_str(), b.left, b.top, std::max(1, b.Width()),
                                    std::max(1, b.Height()), flags);
   if (w == nullptr)
     throw std::runtime_error(std::string("Cannot create a window: ") + SDL_GetError());
   const WindowHandle handle = SDL_GetWindowID(w);
   windows_[handle] = w;
+  bounds_[handle] = options.bounds;
   return handle;
 }
 
@@ -207,6 +209,7 @@ void SdlPlatform::DestroyWindow(WindowHandle window) {
   if (SDL_Window* w = Find(window)) {
     SDL_DestroyWindow(w);
     windows_.erase(window);
+    bounds_.erase(window);
   }
 }
 
@@ -215,10 +218,47 @@ void SdlPlatform::SetWindowTitle(WindowHandle window, const std::string& title) 
 }
 
 void SdlPlatform::SetWindowBounds(WindowHandle window, const Rect& bounds) {
-  if (SDL_Window* w = Find(window)) {
-    SDL_SetWindowSize(w, std::max(1, bounds.Width()), std::max(1, bounds.Height()));
-    SDL_SetWindowPosition(w, bounds.left, bounds.top);
+  if (Find(window) == nullptr) return;
+  bounds_[window] = bounds;
+  PlaceWindow(window);
+}
+
+void SdlPlatform::PlaceWindow(WindowHandle window) {
+  SDL_Window* w = Find(window);
+  if (w == nullptr) return;
+  const Rect& logical = bounds_[window];
+  const Rect b = scaled_ ? scaled_->Place(logical) : logical;
+  SDL_SetWindowSize(w, std::max(1, b.Width()), std::max(1, b.Height()));
+  SDL_SetWindowPosition(w, b.left, b.top);
+}
+
+ScaledView SdlPlatform::ViewOf(WindowHandle window) const {
+  SDL_Window* w = Find(window);
+  const auto bounds = bounds_.find(window);
+  if (!scaled_ || w == nullptr || bounds == bounds_.end()) return {};
+  Point surface;
+  SDL_GetWindowSize(w, &surface.x, &surface.y);
+  return scaled_->ViewFor(bounds->second, surface);
+}
+
+Point SdlPlatform::ToLogical(uint32_t windowId, Point p) const {
+  return scaled_ ? ViewOf(windowId).ToLogical(p) : p;
+}
+
+bool SdlPlatform::SetScaledPresentation(int width, int height) {
+  SDL_Rect output;
+  if (width <= 0 || height <= 0 || SDL_GetDisplayBounds(0, &output) != 0) return false;
+  scaled_.emplace(Point{width, height}, Rect::FromSize(output.x, output.y, output.w, output.h));
+  for (const auto& [handle, window] : windows_) PlaceWindow(handle);
+  // Colour cursors are part of the picture: they grow with it.
+  for (auto& [handle, source] : colorCursors_) {
+    if (SDL_Cursor* c = MakeColorCursor(source)) {
+      SDL_FreeCursor(cursors_[handle]);
+      cursors_[handle] = c;
+    }
   }
+  SetCursor(currentCursor_);
+  return true;
 }
 
 void SdlPlatform::SetWindowState(WindowHandle window, WindowState state) {
@@ -247,6 +287,14 @@ void SdlPlatform::Present(WindowHandle window, const Bitmap32& image, const Rect
   if (w == nullptr || image.Empty()) return;
   SDL_Surface* target = SDL_GetWindowSurface(w);
   if (target == nullptr) return;
+  if (scaled_) {
+    if (auto shown = DrawScaled(target, image, area, ViewOf(window))) {
+      SDL_Rect r{shown->left, shown->top, shown->Width(), shown->Height()};
+      SDL_UpdateWindowSurfaceRects(w, &r, 1);
+    }
+    if (exitAfterFirstFrame_) std::_Exit(0);
+    return;
+  }
   const Rect r = area.Intersect(image.Bounds()).Intersect({0, 0, target->w, target->h});
   if (r.IsEmpty()) return;
   SDL_Surface* source = WrapBitmap(image);
@@ -261,6 +309,7 @@ void SdlPlatform::Present(WindowHandle window, const Bitmap32& image, const Rect
 }
 
 Rect SdlPlatform::ScreenRect() {
+  if (scaled_) return {0, 0, scaled_->Logical().x, scaled_->Logical().y};
   SDL_DisplayMode mode;
   if (SDL_GetCurrentDisplayMode(0, &mode) != 0) return {0, 0, 800, 600};
   return {0, 0, mode.w, mode.h};
@@ -269,17 +318,32 @@ Rect SdlPlatform::ScreenRect() {
 Point SdlPlatform::CursorPos() {
   int x = 0, y = 0;
   SDL_GetGlobalMouseState(&x, &y);
-  return {x, y};
+  return scaled_ ? scaled_->ToLogical({x, y}) : Point{x, y};
+}
+
+SDL_Cursor* SdlPlatform::MakeColorCursor(const ColorCursor& source) const {
+  const Bitmap32 image =
+      scaled_ ? ResizeBitmap(source.image, std::max(1, scaled_->Scale(source.image.Width())),
+                             std::max(1, scaled_->Scale(source.image.Height())))
+              : source.image;
+  const Point hotSpot =
+      scaled_ ? Point{scaled_->Scale(source.hotSpot.x), scaled_->Scale(source.hotSpot.y)}
+              : source.hotSpot;
+  SDL_Surface* s = WrapBitmap(image);
+  if (s == nullptr) return nullptr;
+  SDL_Cursor* c = SDL_CreateColorCursor(s, std::min(hotSpot.x, image.Width() - 1),
+                                        std::min(hotSpot.y, image.Height() - 1));
+  SDL_FreeSurface(s);
+  return c;
 }
 
 CursorHandle SdlPlatform::CreateColorCursor(const Bitmap32& image, Point hotSpot) {
-  SDL_Surface* s = WrapBitmap(image);
-  if (s == nullptr) return 0;
-  SDL_Cursor* c = SDL_CreateColorCursor(s, hotSpot.x, hotSpot.y);
-  SDL_FreeSurface(s);
+  ColorCursor source{image, hotSpot};
+  SDL_Cursor* c = MakeColorCursor(source);
   if (c == nullptr) return 0;
   const CursorHandle handle = nextCursor_++;
   cursors_[handle] = c;
+  colorCursors_[handle] = std::move(source);
   return handle;
 }
 
@@ -316,6 +380,7 @@ CursorHandle SdlPlatform::GetStandardCursor(StandardCursor kind) {
 }
 
 void SdlPlatform::SetCursor(CursorHandle cursor) {
+  currentCursor_ = cursor;
   auto it = cursors_.find(cursor);
   SDL_SetCursor(it == cursors_.end() ? SDL_GetDefaultCursor() : it->second);
 }
@@ -418,14 +483,14 @@ bool SdlPlatform::Translate(const SDL_Event& in, Event& out) {
     case SDL_MOUSEMOTION:
       out.kind = EventKind::MouseMove;
       out.window = in.motion.windowID;
-      out.pos = {in.motion.x, in.motion.y};
+      out.pos = ToLogical(out.window, {in.motion.x, in.motion.y});
       out.shift = ShiftFromButtons(in.motion.state) | ShiftFromMods(SDL_GetModState());
       return true;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
       out.kind = in.type == SDL_MOUSEBUTTONDOWN ? EventKind::MouseDown : EventKind::MouseUp;
       out.window = in.button.windowID;
-      out.pos = {in.button.x, in.button.y};
+      out.pos = ToLogical(out.window, {in.button.x, in.button.y});
       out.button = ButtonOf(in.button.button);
       out.shift =
           ShiftFromButtons(SDL_GetMouseState(nullptr, nullptr)) | ShiftFromMods(SDL_GetModState());
@@ -435,6 +500,7 @@ bool SdlPlatform::Translate(const SDL_Event& in, Event& out) {
       out.window = in.wheel.windowID;
       out.wheelDelta = in.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -in.wheel.y : in.wheel.y;
       SDL_GetMouseState(&out.pos.x, &out.pos.y);
+      out.pos = ToLogical(out.window, out.pos);
       out.shift = ShiftFromMods(SDL_GetModState());
       return out.wheelDelta != 0;
     }

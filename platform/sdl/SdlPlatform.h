@@ -8,8 +8,10 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "platform/Platform.h"
+#include "platform/ScaledView.h"
 #include "platform/TimerQueue.h"
 
 struct SDL_Window;
@@ -43,6 +45,10 @@ class SdlPlatform : public Platform {
   void Present(WindowHandle window, const Bitmap32& image, const Rect& area) override;
   Rect ScreenRect() override;
   Point CursorPos() override;
+  // The picture is placed on the primary output (SDL's first display); a window the
+  // system sizes itself (a kiosk compositor maximising it) gets its picture fitted into
+  // the size it was given.
+  bool SetScaledPresentation(int width, int height) override;
   CursorHandle CreateColorCursor(const Bitmap32& image, Point hotSpot) override;
   CursorHandle GetStandardCursor(StandardCursor kind) override;
   void SetCursor(CursorHandle cursor) override;
@@ -101,11 +107,26 @@ class SdlPlatform : public Platform {
   std::string SystemFolder() override;
 
  private:
+  // A colour cursor as the program made it, kept to be made again at another scale.
+  struct ColorCursor {
+    Bitmap32 image;
+    Point hotSpot;
+  };
+
   SDL_Window* Find(WindowHandle window) const;
   bool Translate(const SDL_Event& in, Event& out);
+  // Window placement and views of the scaled presentation.
+  void PlaceWindow(WindowHandle window);
+  ScaledView ViewOf(WindowHandle window) const;
+  Point ToLogical(uint32_t windowId, Point p) const;
+  SDL_Cursor* MakeColorCursor(const ColorCursor& source) const;
   SdlAudio& Audio();  // opened on first use
 
   std::map<WindowHandle, SDL_Window*> windows_;
+  std::map<WindowHandle, Rect> bounds_;  // as the program set them (logical when scaled)
+  std::optional<ScaledScreen> scaled_;
+  std::map<CursorHandle, ColorCursor> colorCursors_;
+  CursorHandle currentCursor_ = 0;
   std::map<CursorHandle, SDL_Cursor*> cursors_;
   std::map<StandardCursor, CursorHandle> standardCursors_;
   CursorHandle nextCursor_ = 1;

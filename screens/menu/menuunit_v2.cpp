@@ -211,7 +211,17 @@ void TForm1::FormCreate(TObject*) {
   OS().ShowTaskBar(TrayWindow, false);
   DoubleBuffered = true;
   SetBounds(0, 0, menu::kScreenWidth, menu::kScreenHeight);
-  if (DisplayChangeAllowed() && !SetDisplayMode(800, 600, 32) && !SetDisplayMode(800, 600, 16)) {
+  // Without an 800x600 mode a larger screen shows the picture scaled, nothing switched.
+  const auto presentScaled = [this] {
+    const DisplayCaps caps = OS().GetDisplayCaps(Handle());
+    if (caps.width == menu::kPictureWidth && caps.height == menu::kPictureHeight) return true;
+    return menu::ScaledPictureFits(caps.width, caps.height, caps.bitsPerPixel) &&
+           OS().SetScaledPresentation(menu::kPictureWidth, menu::kPictureHeight);
+  };
+  const bool changeAllowed = DisplayChangeAllowed();
+  if (!changeAllowed && menu::ReadDisplayOptions(GetCurrentDir()).scaleAsked) presentScaled();
+  if (changeAllowed && !SetDisplayMode(800, 600, 32) && !SetDisplayMode(800, 600, 16) &&
+      !presentScaled()) {
     RestoreDisplayMode();
     displayRefused_ = true;
     MessageDlg(*Application(), kResolutionMessage, TMsgDlgType::mtInformation, mbOK);

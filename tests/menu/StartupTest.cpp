@@ -82,7 +82,7 @@ TEST_F(StartupTest, OnlyA16BitModeAtTheSameRefreshIsUsed) {
 }
 
 TEST_F(StartupTest, NoModeAtTheCurrentRefreshShowsTheMessageAndClosesAfter500ms) {
-  At(1024, 768, 32, 60);
+  At(640, 480, 32, 60);  // too small to show the picture scaled instead
   fake->taskBar = 3;
   fake->modes = {Mode(800, 600, 32, 75, 1), Mode(800, 600, 16, 85, 2), Mode(800, 600, 32, 60, 3)};
   fake->modes[2].orientation = 1;  // rotated modes never count

@@ -9,6 +9,10 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <vector>
+
+#include "platform/ScaledView.h"
+#include "tests/MissingPackage.h"
 
 namespace tazu {
 namespace {
@@ -19,7 +23,7 @@ class SdlPlatformTest : public ::testing::Test {
     try {
       platform = std::make_unique<SdlPlatform>();
     } catch (const std::exception& e) {
-      GTEST_SKIP() << e.what();
+      TAZU_SKIP_MISSING_PACKAGE(e.what());
     }
   }
   std::unique_ptr<SdlPlatform> platform;
@@ -85,6 +89,106 @@ TEST_F(SdlPlatformTest, ColourAndStandardCursors) {
   platform->SetCursor(c);
   platform->SetCursor(arrow);
   platform->SetCursor(12345);  // unknown: the default arrow
+}
+
+// The window's pixels as shown (offscreen: the window surface itself).
+uint32_t ShownPixel(WindowHandle window, int x, int y) {
+  SDL_Surface* s = SDL_GetWindowSurface(SDL_GetWindowFromID(window));
+  const auto* row =
+      reinterpret_cast<const uint8_t*>(s->pixels) + static_cast<ptrdiff_t>(y) * s->pitch;
+  return reinterpret_cast<const uint32_t*>(row)[x] & 0xFFFFFFu;
+}
+
+std::vector<uint32_t> ShownPixels(WindowHandle window) {
+  SDL_Surface* s = SDL_GetWindowSurface(SDL_GetWindowFromID(window));
+  std::vector<uint32_t> pixels;
+  for (int y = 0; y < s->h; ++y) {
+    for (int x = 0; x < s->w; ++x) pixels.push_back(ShownPixel(window, x, y));
+  }
+  return pixels;
+}
+
+Bitmap32 Pattern(int width, int height, int seed) {
+  Bitmap32 image(width, height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      image.SetPixel(x, y,
+                     MakePixel(static_cast<uint8_t>(x * 7 + seed), static_cast<uint8_t>(y * 5),
+                               static_cast<uint8_t>((x ^ y) + seed)));
+    }
+  }
+  return image;
+}
+
+TEST_F(SdlPlatformTest, ScaledPresentationFillsTheOutputAndMapsThePointerBack) {
+  SDL_Rect output;
+  ASSERT_EQ(SDL_GetDisplayBounds(0, &output), 0);
+  const WindowHandle w = platform->CreateWindow({"picture", Rect::FromSize(0, 0, 800, 600), false});
+  ASSERT_TRUE(platform->SetScaledPresentation(800, 600));
+  EXPECT_EQ(platform->ScreenRect(), (Rect{0, 0, 800, 600}));
+  int width = 0, height = 0;
+  SDL_GetWindowSize(SDL_GetWindowFromID(w), &width, &height);
+  EXPECT_EQ(width, output.w);
+  EXPECT_EQ(height, output.h);
+  platform->SetWindowState(w, WindowState::Normal);
+  const ScaledView view = ScaledView::Fit({800, 600}, {width, height});
+  const Rect picture = view.Target();
+
+  Bitmap32 image(800, 600, MakePixel(200, 40, 40));
+  platform->Present(w, image, image.Bounds());
+  const Point middle{(picture.left + picture.right) / 2, (picture.top + picture.bottom) / 2};
+  EXPECT_EQ(ShownPixel(w, middle.x, middle.y), 0xC82828u);
+  EXPECT_EQ(ShownPixel(w, picture.right - 1, picture.bottom - 1), 0xC82828u);
+
+  // A changed part presented alone looks exactly as the whole picture scaled at once.
+  image = Pattern(800, 600, 0);
+  platform->Present(w, image, image.Bounds());
+  Bitmap32 changed = image;
+  const Bitmap32 part = Pattern(44, 44, 99);
+  for (int y = 0; y < 44; ++y) {
+    for (int x = 0; x < 44; ++x) changed.SetPixel(737 + x, 544 + y, part.Pixel(x, y));
+  }
+  platform->Present(w, changed, Rect::FromSize(737, 544, 44, 44));
+  const std::vector<uint32_t> partly = ShownPixels(w);
+  platform->Present(w, changed, changed.Bounds());
+  EXPECT_TRUE(partly == ShownPixels(w));
+
+  // Window pixels come back as buffer coordinates.
+  SDL_Event motion{};
+  motion.type = SDL_MOUSEMOTION;
+  motion.motion.windowID = w;
+  motion.motion.x = picture.right - 1;
+  motion.motion.y = picture.bottom - 1;
+  SDL_PushEvent(&motion);
+  Event e;
+  bool moved = false;
+  while (!moved && platform->WaitEvent(e, 1000)) moved = e.kind == EventKind::MouseMove;
+  ASSERT_TRUE(moved);
+  EXPECT_EQ(e.pos, (Point{799, 599}));
+
+  // A window the system sized itself (a kiosk compositor maximising it) gets the
+  // picture fitted into it, centred between black bars, and its pointer mapped alike.
+  SDL_SetWindowSize(SDL_GetWindowFromID(w), 1280, 720);
+  platform->Present(w, image, image.Bounds());
+  EXPECT_EQ(ShownPixel(w, 159, 360), 0u);
+  EXPECT_EQ(ShownPixel(w, 1120, 360), 0u);
+  EXPECT_EQ(ShownPixel(w, 160, 0), image.Pixel(0, 0) & 0xFFFFFFu);
+  motion.motion.x = 160 + 6;
+  motion.motion.y = 6;
+  SDL_PushEvent(&motion);
+  moved = false;
+  while (!moved && platform->WaitEvent(e, 1000)) moved = e.kind == EventKind::MouseMove;
+  ASSERT_TRUE(moved);
+  EXPECT_EQ(e.pos, (Point{5, 5}));
+
+  // Other windows lie over their part of the picture, at the same scale.
+  const WindowHandle box =
+      platform->CreateWindow({"box", Rect::FromSize(300, 250, 200, 100), false});
+  SDL_GetWindowSize(SDL_GetWindowFromID(box), &width, &height);
+  EXPECT_EQ(width, view.ToSurface({300, 250, 500, 350}).Width());
+  EXPECT_EQ(height, view.ToSurface({300, 250, 500, 350}).Height());
+  platform->DestroyWindow(box);
+  platform->DestroyWindow(w);
 }
 
 }  // namespace
