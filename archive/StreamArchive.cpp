@@ -34,7 +34,8 @@ uint32_t LittleEndian(const uint8_t* p, int bytes) {
   return value;
 }
 
-bool NameLess(const std::string& a, const std::string& b) { return CompareText(a, b) < 0; }
+// Entry names are single-byte ANSI text: case is ignored over the Windows-1252 letters.
+bool NameLess(const std::string& a, const std::string& b) { return AnsiCompareText(a, b) < 0; }
 
 }  // namespace
 
@@ -144,7 +145,7 @@ std::vector<TStreamArchive::TEntry> TStreamArchive::SortAndMerge(std::vector<TEn
   std::vector<TEntry> merged;
   merged.reserve(entries.size());
   for (auto& entry : entries) {
-    if (!merged.empty() && CompareText(merged.back().name, entry.name) == 0) {
+    if (!merged.empty() && AnsiCompareText(merged.back().name, entry.name) == 0) {
       merged.back().stream = std::move(entry.stream);
     } else {
       merged.push_back(std::move(entry));
@@ -158,7 +159,7 @@ std::vector<TStreamArchive::TEntry>::const_iterator TStreamArchive::Find(
   auto it =
       std::lower_bound(table_.begin(), table_.end(), name,
                        [](const TEntry& e, const std::string& n) { return NameLess(e.name, n); });
-  if (it != table_.end() && CompareText(it->name, name) == 0) return it;
+  if (it != table_.end() && AnsiCompareText(it->name, name) == 0) return it;
   return table_.end();
 }
 

@@ -75,7 +75,7 @@ class TStreamArchive {
   bool encrypted_ = false;
   std::string key_;
   int64_t maxExpandedSize_ = kMaxExpandedSize;
-  std::vector<TEntry> table_;  // sorted by name, ignoring case, names unique
+  std::vector<TEntry> table_;  // sorted by name, ignoring Windows-1252 case, names unique
 };
 
 }  // namespace tazu

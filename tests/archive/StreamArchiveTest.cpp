@@ -170,6 +170,19 @@ TEST(StreamArchiveLoad, DuplicateNamesKeepTheFirstSpellingAndTheLaterData) {
   EXPECT_EQ(Get(archive, "frame1"), "new");
 }
 
+TEST(StreamArchiveLoad, NamesMatchIgnoringTheCaseOfEveryWindows1252Letter) {
+  TStreamArchive archive;
+  Load(
+      archive,
+      StoredFile(RawImage(
+          4, {{"\xe9t\xe9", "summer"}, {"\x9ao", "sho"}, {"caf\xe9", "old"}, {"CAF\xc9", "new"}})));
+  EXPECT_EQ(Names(archive).size(), 3u) << "caf\xe9 and CAF\xc9 are one name";
+  EXPECT_EQ(Get(archive, "\xc9T\xc9"), "summer");
+  EXPECT_EQ(Get(archive, "\x8aO"), "sho");
+  EXPECT_EQ(Get(archive, "Caf\xc9"), "new");
+  EXPECT_EQ(Get(archive, "caf\xe8"), "") << "another letter, not another case";
+}
+
 TEST(StreamArchiveLoad, EachSuccessfulLoadReplacesTheWholeTable) {
   TStreamArchive archive;
   Load(archive, StoredFile(RawImage(2, {{"a", "1"}, {"b", "2"}})));
