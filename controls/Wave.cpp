@@ -53,7 +53,8 @@ void TWave::SaveToStream(TStream& stream) {
 }
 
 void TWave::LoadBytes(TStream& stream, int64_t count) {
-  if (stream.Size() == 0 || count == 0) {
+  // Only an empty stream clears; no bytes from one that has some fail the check.
+  if (stream.Size() == 0) {
     Clear();
     return;
   }

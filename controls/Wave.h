@@ -30,7 +30,8 @@ class TWave : public TObject {
   TWave& operator=(const TWave&) = delete;
 
   void LoadFromFile(const std::string& fileName);
-  // Loads the bytes from the stream's position to its end.
+  // Loads the bytes from the stream's position to its end. Only an empty stream
+  // clears the wave; anything that fails the header check keeps the old data.
   void LoadFromStream(TStream& stream);
   void SaveToFile(const std::string& fileName);
   void SaveToStream(TStream& stream);

@@ -162,6 +162,23 @@ TEST_F(WaveTest, AZeroLengthFileClearsTheWaveAndStopsItsSound) {
   EXPECT_TRUE(fake->wavesPlayed.empty());
 }
 
+TEST_F(WaveTest, NothingReadFromAStreamThatIsNotEmptyFailsTheCheckAndKeepsTheSound) {
+  const Bytes old = MakeWav(6);
+  Load(wave, old);
+  const int stopsBefore = fake->waveStops;
+  TMemoryStream atEnd = StreamOf(MakeWav(2));
+  atEnd.SetPosition(atEnd.Size());
+  EXPECT_THROW(wave.LoadFromStream(atEnd), EErrorCheckingWave);
+  ASSERT_TRUE(wave.HasData());
+  EXPECT_EQ(wave.Data()->Bytes(), old);
+  TMemoryStream storedZero = StreamOf(Bytes{0, 0, 0, 0});  // a layout's data counting 0 bytes
+  EXPECT_THROW(wave.ReadData(storedZero), EErrorCheckingWave);
+  ASSERT_TRUE(wave.HasData());
+  EXPECT_EQ(wave.Data()->Bytes(), old);
+  EXPECT_EQ(fake->waveStops, stopsBefore);
+  EXPECT_EQ(changes, 1);
+}
+
 TEST_F(WaveTest, AMissingFileFailsToOpenAndChangesNothing) {
   test::TempDir dir;
   Load(wave, MakeWav(3));
