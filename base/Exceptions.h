@@ -37,12 +37,12 @@ class EWriteError : public EStreamError {
 class EFOpenError : public EStreamError {
  public:
   explicit EFOpenError(const std::string& fileName)
-      : EStreamError("Cannot open file \"" + fileName + "\"") {}
+      : EStreamError("Cannot open file " + fileName) {}
 };
 class EFCreateError : public EStreamError {
  public:
   explicit EFCreateError(const std::string& fileName)
-      : EStreamError("Cannot create file \"" + fileName + "\"") {}
+      : EStreamError("Cannot create file " + fileName) {}
 };
 
 // A picture file that cannot be decoded.
