@@ -47,7 +47,8 @@ T* Place(TForm2* form, const char* name, int left, int top, int width, int heigh
 
 }  // namespace
 
-TForm2::TForm2(TComponent* owner, TForm1& menu) : TForm(owner), menu_(menu) {
+TForm2::TForm2(TComponent* owner, TForm1& menu)
+    : TForm(owner), Choices{menu.Language, menu.SoundFolder, menu.LearnerName}, menu_(menu) {
   Name = "Form2";
   SetCaption("Pelkor! Tazu v2.0");
   Position = TPosition::poScreenCenter;
@@ -134,6 +135,18 @@ void TForm2::BuildControls() {
 
 int TForm2::FrameCountFromName(const std::string& libraryName) {
   return intro::FrameCountFromName(libraryName);
+}
+
+// Loads a picture the screen cannot do without; false when it is absent or cannot be
+// decoded, which the screen treats alike.
+static bool LoadNeededPicture(TImage& image, const std::string& path) {
+  if (!FileExists(path)) return false;
+  try {
+    image.Picture().LoadFromFile(path);
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
 }
 
 void TForm2::EndWithMessage(const char* message) {
@@ -239,13 +252,11 @@ void TForm2::animatetimerTimer(TObject*) {
 // ---- language ----
 
 void TForm2::EnterLanguageStage() {
-  const std::string picture = MenuFolder + intro::kLanguagePicture;
-  if (!FileExists(picture)) {
+  if (!LoadNeededPicture(*backimage, MenuFolder + intro::kLanguagePicture)) {
     // Without it there is no way forward: say so and end, as for the name board.
     EndWithMessage(kImagesMissing);
     return;
   }
-  backimage->Picture().LoadFromFile(picture);
   LanguageChoiceActive = true;
   langselect1->Show();
   langselect2->Show();
@@ -279,15 +290,13 @@ void TForm2::langselect2Click(TObject*) {
 
 void TForm2::ChooseLanguage(char code, const char* leftHint, const char* rightHint,
                             const char* soundFolder) {
-  menu_.Language.assign(1, code);
+  Choices.Language.assign(1, code);
   NamePromptPlayed = false;
   LeftBut->Hint = leftHint;
   RightBut->Hint = rightHint;
-  const std::string board = MenuFolder + intro::NameBoardName(code);
-  if (!FileExists(board)) {
+  if (!LoadNeededPicture(*nameboard, MenuFolder + intro::NameBoardName(code))) {
     EndWithMessage(kImagesMissing);
   } else {
-    nameboard->Picture().LoadFromFile(board);
     nameboard->Show();
     nameEdit->SetText(menu_.LearnerName);
     nameEdit->Show();
@@ -295,8 +304,8 @@ void TForm2::ChooseLanguage(char code, const char* leftHint, const char* rightHi
     RightBut->Show();
     nameEdit->SetFocus();
   }
-  menu_.SoundFolder = menu_.InstallFolder + soundFolder;
-  menu_.PlayCue(menu_.SoundFolder + intro::kLanguagePrompt);
+  Choices.SoundFolder = menu_.InstallFolder + soundFolder;
+  menu_.PlayCue(Choices.SoundFolder + intro::kLanguagePrompt);
 }
 
 // ---- name and mouse hand ----
@@ -304,7 +313,7 @@ void TForm2::ChooseLanguage(char code, const char* leftHint, const char* rightHi
 void TForm2::nameEditKeyPress(TObject*, char& key) {
   if (nameEdit->Text().empty() && !NamePromptPlayed) {
     menu_.StopCue();
-    menu_.PlayCue(menu_.SoundFolder + intro::kNamePrompt);
+    menu_.PlayCue(Choices.SoundFolder + intro::kNamePrompt);
     NamePromptPlayed = true;
   }
   if (key == '\r' && nameEdit->Text().size() >= 2) RightButClick(RightBut);
@@ -315,16 +324,20 @@ void TForm2::LeftButClick(TObject*) { ChooseHand(true); }
 void TForm2::RightButClick(TObject*) { ChooseHand(false); }
 
 void TForm2::ChooseHand(bool leftHanded) {
-  menu_.LearnerName = nameEdit->Text();
-  if (menu_.LearnerName.empty()) return;
+  Choices.LearnerName = nameEdit->Text();
+  if (Choices.LearnerName.empty()) return;
   menu_.StopCue();
   menu_.SetMouseButtonsSwapped(false);
   if (leftHanded) {
-    const char* question = menu_.Language == "A" ? kSwapQuestionAfrikaans : kSwapQuestionEnglish;
+    const char* question = Choices.Language == "A" ? kSwapQuestionAfrikaans : kSwapQuestionEnglish;
     if (MessageDlg(*Application(), question, TMsgDlgType::mtConfirmation, mbYes | mbNo) == mrYes) {
       menu_.SetMouseButtonsSwapped(true);
     }
   }
+  menu_.Language = Choices.Language;
+  menu_.SoundFolder = Choices.SoundFolder;
+  menu_.LearnerName = Choices.LearnerName;
+  accepted_ = true;
   animatetimer->SetEnabled(false);
   Close();
 }

@@ -1,5 +1,6 @@
 // The intro screen: the frame animation on the console, the language choice, the
-// learner's name and the mouse hand. It writes the choices straight into the menu.
+// learner's name and the mouse hand. It edits a copy of the menu's choices and hands
+// them back only when a mouse-hand button closes it.
 #pragma once
 
 #include <memory>
@@ -19,6 +20,13 @@ namespace tazu {
 
 class TForm1;
 
+// What the intro screen lets the learner change.
+struct LearnerChoices {
+  std::string Language;
+  std::string SoundFolder;
+  std::string LearnerName;
+};
+
 class TForm2 : public TForm {
  public:
   // The longest name the field takes: the roster keeps 35 characters.
@@ -31,6 +39,10 @@ class TForm2 : public TForm {
   bool Returning = false;
 
   // ---- state ----
+  // The copy being edited; the menu's own fields change only when a mouse-hand button
+  // accepts it, so a screen closed any other way leaves the learner as it was.
+  LearnerChoices Choices;
+  bool Accepted() const { return accepted_; }
   bool LanguageChoiceActive = false;
   bool NamePromptPlayed = false;
   std::string LibraryName;
@@ -88,6 +100,7 @@ class TForm2 : public TForm {
   std::string FindVolumeControl();
 
   TForm1& menu_;
+  bool accepted_ = false;
   bool activated_ = false;  // the start-up steps run once per showing
 };
 

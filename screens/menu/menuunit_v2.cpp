@@ -35,6 +35,12 @@ constexpr const char* kMidiDriverQuestion =
 constexpr const char* kMidiRemovedMessage =
     "Please re-start this program. Midi-files have been removed.";
 
+std::string MusicNotRemovedMessage(std::string folder) {
+  while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\')) folder.pop_back();
+  return "The music files could not be removed from " + folder +
+         ". Ask the person who installed the program to remove them.";
+}
+
 constexpr const char* kMissingProgramMessage =
     "The file you selected does not exists! Please re-install software!";
 constexpr int kMinimumDepth = 16;
@@ -323,6 +329,7 @@ void TForm1::FormActivate(TObject*) {
 void TForm1::backbutClick(TObject*) { RunIntro(true); }
 
 void TForm1::RunIntro(bool returning) {
+  bool accepted = false;
   {
     TOwned<TForm2> intro(Application()->Create<TForm2>(*this));
     intro->DoubleBuffered = true;
@@ -331,8 +338,16 @@ void TForm1::RunIntro(bool returning) {
     intro->Returning = returning;
     if (returning) ShowIntroMuteButton(*intro);
     intro->ShowModal();
+    accepted = intro->Accepted();
   }
-  SignIn(returning);
+  if (accepted) {
+    SignIn(returning);
+  } else if (!returning && !Application()->Terminated()) {
+    // Closed from outside (a window manager's close, Alt+F4) before anybody signed in:
+    // leave the way the exit button does. After the back button the learner simply
+    // stays signed in as before.
+    exitbutClick(nullptr);
+  }
 }
 
 void TForm1::ShowIntroMuteButton(TForm2& intro) { intro.mutebut->Show(); }
@@ -345,7 +360,7 @@ void TForm1::SetButtonHints() {
 }
 
 void TForm1::SignIn(bool afterBackButton) {
-  if (Application()->Terminated()) return;
+  if (Application()->Terminated() || LearnerName.empty()) return;
   SoundFolder = menu::SoundFolderOf(InstallFolder, Language);
   SetButtonHints();
   const DefaultRosterEnvironment processEnvironment;
@@ -382,9 +397,7 @@ void TForm1::exitbutClick(TObject*) {
 // ---- menu ----
 
 void TForm1::ShowMenuPicture(int n) {
-  const std::string name = MenuFolder + menu::MenuPictureName(n, Language);
-  if (!FileExists(name)) return;
-  frame->Picture().LoadFromFile(name);
+  if (!LoadPicture(*frame, MenuFolder + menu::MenuPictureName(n, Language))) return;
   CurrentSubject = n;
   if (n >= 1 && n <= menu::kSubjectCount) ShowSubEntries(n);
 }
@@ -413,12 +426,21 @@ void TForm1::ShowSubPicture(const std::string& key, int m) {
       image.Hide();
       return;
     }
-    const std::string name = MenuFolder + menu::SubPictureName(key, m, Language);
-    if (FileExists(name)) {
-      image.Picture().LoadFromFile(name);
-      image.Show();
-    }
+    if (LoadPicture(image, MenuFolder + menu::SubPictureName(key, m, Language))) image.Show();
   });
+}
+
+bool TForm1::LoadPicture(TImage& image, const std::string& path) {
+  if (!FileExists(path)) return false;
+  try {
+    image.Picture().LoadFromFile(path);
+    return true;
+  } catch (const std::exception& error) {
+    // Pointer handlers load on every movement: report a damaged file once, then treat
+    // it as missing.
+    if (damagedPictures_.insert(path).second) Application()->HandleException(error);
+    return false;
+  }
 }
 
 void TForm1::HideSubjectHighlight(int k) {
@@ -543,7 +565,13 @@ bool TForm1::StartFirstMusic() {
                    mbYes | mbNo) != mrYes) {
       return true;  // no music; MusicHeld stays until an activity program has ended
     }
-    RemoveMusicFiles();
+    if (!RemoveMusicFiles()) {
+      // Nothing could be deleted (a read-only install): say who can, and go on
+      // without music as for "No".
+      MessageDlg(*Application(), MusicNotRemovedMessage(ResolvePath(MusicFolder)),
+                 TMsgDlgType::mtInformation, mbOK);
+      return true;
+    }
     MessageDlg(*Application(), kMidiRemovedMessage, TMsgDlgType::mtInformation, mbOK);
     Close();
     return false;
@@ -553,12 +581,18 @@ bool TForm1::StartFirstMusic() {
   return true;
 }
 
-void TForm1::RemoveMusicFiles() {
-  // Only ordinary files matching the mask, in the music folder itself.
+bool TForm1::RemoveMusicFiles() {
+  namespace fs = std::filesystem;
+  bool removedAny = false;
+  // Only ordinary files matching the mask, in the music folder itself. Write permission
+  // first: it is the read-only attribute on Windows; on POSIX the folder decides.
   for (const std::string& name : FindFiles(MusicFolder, kMidiMask)) {
+    const fs::path file = ResolvePath(MusicFolder + name);
     std::error_code ignored;
-    std::filesystem::remove(ResolvePath(MusicFolder + name), ignored);
+    fs::permissions(file, fs::perms::owner_write, fs::perm_options::add, ignored);
+    if (fs::remove(file, ignored)) removedAny = true;
   }
+  return removedAny;
 }
 
 void TForm1::BuildMidiList() {
@@ -591,7 +625,11 @@ void TForm1::musicNotify(TObject*) {
 
 void TForm1::PlayCue(const std::string& path) {
   if (!FileExists(path)) return;
-  sound->LoadFromFile(path);  // replacing the wave stops a prompt still playing
+  try {
+    sound->LoadFromFile(path);  // replacing the wave stops a prompt still playing
+  } catch (const std::exception&) {
+    return;  // a damaged prompt is as silent as a missing one; the doctor reports it
+  }
   sound->Wave().Play();
 }
 

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -170,7 +171,11 @@ class TForm1 : public TForm {
   void BindEntryClicks();
   void ActivityEnded();
   void BuildMidiList();
-  void RemoveMusicFiles();
+  // Deletes the music folder's MIDI files; false when none could be deleted.
+  bool RemoveMusicFiles();
+  // Loads a menu picture when it exists and decodes; false otherwise.
+  bool LoadPicture(TImage& image, const std::string& path);
+  std::set<std::string> damagedPictures_;
   bool startFailed_ = false;
   // Every picture control with its lower-cased group key, in stacking order.
   template <class Fn>

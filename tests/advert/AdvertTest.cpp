@@ -273,6 +273,15 @@ TEST_F(AdvertTest, ADamagedPictureRaisesFromPrepareAdverts) {
 // Made by the menu: the install folder and language come from the menu screen.
 class AdvertFromMenuTest : public test::MenuTest {};
 
+TEST_F(AdvertFromMenuTest, ADamagedAdvertIsReportedAndTheProgramStillEnds) {
+  install.Write("add_A.jpg", "not a picture at all");
+  install.Write("addback_A.jpg", "not a picture either");
+  CreateMenu();
+  menu->exitbutClick(menu->exitbut);
+  ASSERT_EQ(fake->shownBoxes.size(), 1u);
+  EXPECT_TRUE(app->Terminated());
+}
+
 TEST_F(AdvertFromMenuTest, TheMenusInstallFolderAndLanguageAreUsed) {
   const std::vector<uint8_t> page = EncodeJpeg(Page(300, 200, 9));
   install.Write("add_E.jpg", std::string(page.begin(), page.end()));

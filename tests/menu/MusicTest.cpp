@@ -127,6 +127,10 @@ TEST_F(MusicTest, AnsweringYesRemovesOnlyTheMidiFilesAndEndsTheProgram) {
   install.Write("Music/sub/inner.mid", "keep");
   install.Write("Music/folder.mid/x.txt", "keep");
   install.Write("menu/x.mid", "keep");
+  // Read-only files go too (on Windows the attribute would otherwise refuse the delete).
+  std::filesystem::permissions(
+      install.Path() / "Music/a.mid",
+      std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
   fake->musicOpenError = "The driver cannot play MIDI";
   fake->answers.push_back(mrYes);
   Start();

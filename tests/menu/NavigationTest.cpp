@@ -159,6 +159,25 @@ TEST_F(NavigationTest, AMissingPictureLeavesThingsAsTheyWere) {
   EXPECT_TRUE(P("subindex2_1")->Visible());
 }
 
+TEST_F(NavigationTest, ADamagedPictureActsAsMissingAndIsReportedOncePerFile) {
+  install.Write("menu/sub_2_2_E.jpg", "not a picture");
+  install.Write("menu/menu_0_A.jpg", std::string("\xFF\xD8\xFF", 3));
+  install.Write("Sounds_afr/in6.wav", "RIFF");
+  ClickAt(kMover2.x, kMover2.y);
+  MoveTo(20, 190);  // subindex2_1
+  ASSERT_EQ(Mark(100, 300), 21);
+  for (int y : {240, 245, 250}) MoveTo(20, y);  // subindex2_2, over and over
+  EXPECT_EQ(Mark(100, 300), 21);
+  ASSERT_EQ(fake->shownBoxes.size(), 1u);  // the general error box, once
+  // A damaged greeting picture: the sign-in goes on as without it.
+  SignIn("A");
+  EXPECT_EQ(fake->shownBoxes.size(), 2u);
+  EXPECT_EQ(menu->CurrentSubject, 2);
+  EXPECT_FALSE(menu->SubjectOpen[2]);
+  SignIn("A");
+  EXPECT_EQ(fake->shownBoxes.size(), 2u);
+}
+
 TEST_F(NavigationTest, HiddenEntriesTakeNoPointer) {
   MoveTo(20, 190);  // where subindex2_1 lies, hidden
   EXPECT_FALSE(P("sub2")->Visible());

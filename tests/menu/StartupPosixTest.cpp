@@ -38,6 +38,38 @@ TEST_F(StartupTest, UnreadableDisplaySettingsForbidTheSwitch) {
   EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
+// A package install: the music folder belongs to root and the learner may not change it.
+TEST_F(StartupTest, MusicThatCannotBeRemovedIsSaidSoAndTheProgramGoesOnWithoutIt) {
+  namespace fs = std::filesystem;
+  for (const char* name : {"pelkor2.mid", "a.mid"})
+    install.Write("Music/" + std::string(name), "MThd");
+  fs::permissions(install.Path() / "Music",
+                  fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  At(800, 600, 32, 60);
+  fake->musicOpenError = "The driver cannot play MIDI";
+  fake->answers.push_back(mrYes);
+  CreateMenu();
+  const std::string expected = "The music files could not be removed from " +
+                               (install.Path() / "Music").string() +
+                               ". Ask the person who installed the program to remove them.";
+  // Root may delete anything: answer as an unprivileged user instead.
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
+    const bool goesOn = menu->StartFirstMusic();
+    const bool said = fake->shownBoxes.size() == 2 && fake->shownBoxes[1].text == expected;
+    _exit(goesOn && said && !app->Terminated() && menu->MusicHeld ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_TRUE(fs::exists(install.Path() / "Music/pelkor2.mid"));
+  fs::permissions(install.Path() / "Music", fs::perms::owner_all, fs::perm_options::add);
+}
+
 TEST_F(StartupTest, InstallFolderAtTheRoot) {
   std::filesystem::current_path("/");
   At(800, 600, 32, 60);
