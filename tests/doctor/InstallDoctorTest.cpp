@@ -180,6 +180,9 @@ TEST_F(InstallDoctor, DisplaySettingsAsTheStartUpReadsThem) {
   EXPECT_THAT(test::Problems(report), IsEmpty());
   EXPECT_EQ(test::FindingFor(report, "displaysettings.txt")->detail,
             "first line lacks \"SET=YES\": the launcher never switches the display");
+  test::PutFile(install / "displaysettings.txt", "SET=NO SCALE=YES\n");
+  EXPECT_THAT(test::FindingFor(Check(), "displaysettings.txt")->detail,
+              HasSubstr("never switches the display and shows its picture scaled"));
 }
 
 TEST_F(InstallDoctor, ChangesNothingOnDisk) {

@@ -13,6 +13,7 @@
 #include "screens/menu/DisplaySettings.h"
 #include "screens/menu/MenuFiles.h"
 #include "screens/menu/MenuLayout.h"
+#include "tools/doctor/DisplayCheck.h"
 #include "tools/doctor/FileChecks.h"
 #include "tools/doctor/ProgramCheck.h"
 #include "tools/doctor/RosterCheck.h"
@@ -186,9 +187,14 @@ void CheckAdverts(InstallWalk& walk) {
 
 void CheckDisplaySettings(InstallWalk& walk, const std::string& currentFolder) {
   Finding finding{Verdict::Ok, menu::kDisplaySettingsFile, {}, Weight::Warning};
+  const menu::DisplayOptions options = menu::ReadDisplayOptions(currentFolder);
   const std::string allowed = "the launcher may switch the display to 800x600";
-  const std::string forbidden = "the launcher never switches the display";
-  switch (menu::ReadDisplaySettings(currentFolder)) {
+  std::string forbidden = "the launcher never switches the display";
+  if (options.scaleAsked) {
+    forbidden += " and shows its picture scaled on a larger screen (\"" +
+                 std::string(menu::kScaleAsked) + "\")";
+  }
+  switch (options.settings) {
     case menu::DisplaySettings::Absent:
       finding.verdict = Verdict::Missing;
       finding.detail = "absent: " + allowed;
@@ -259,8 +265,13 @@ Checked:
                                           program (MZ header) run through wine
   add_L.jpg, addback_L.jpg                the advert pages
   displaysettings.txt                     whether the display may be switched
+                                          (SET=YES) or shown scaled (SCALE=YES)
   roster folder and tazu_students.dat     where the launcher keeps learners,
                                           and whether it may write there
+
+The line "Display" says what the launcher would do on the display of this
+session with these settings: switch it to 800x600, show its picture scaled
+(no 800x600 mode, a larger screen), show the unscaled window, or refuse.
 
 Errors (exit status 1): anything a child would miss or meet as an error box -
 a missing or damaged picture, frame library, prompt, first music piece or
@@ -304,6 +315,9 @@ int RunDoctor(const std::vector<std::string>& args, std::ostream& out, std::ostr
   setup.rosterEnvironment = rosterEnvironment;
   const DoctorReport report = CheckInstall(setup);
   out << "Install folder " << CurrentFolderFor(folder) << "\n";
+  out << "Display "
+      << DescribeDisplay(menu::ReadDisplayOptions(CurrentFolderFor(folder)), ProbeDisplay())
+      << "\n";
   for (const Finding& finding : report.Findings()) out << FormatFinding(finding) << "\n";
   out << FormatSummary(report) << "\n";
   return report.Passed() ? kExitReady : kExitProblems;
