@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# The launcher under a real window manager with a panel (openbox and tint2):
+# - the window manager's close request on the intro screen, before anybody signed in,
+#   ends the program through the advert screen; nobody is put on the roster and the
+#   panel comes back;
+# - with a damaged English name prompt a learner still types a name and signs in, and
+#   no message box shows.
+# usage: window-manager.sh LAUNCHER DEMO_TOOL OUT_DIR
+source "$(dirname "$0")/lib.sh"
+e2e_setup "$1" "$2" "$3"
+export ALLUSERSPROFILE="$E2E_TMP/profile"
+mkdir -p "$ALLUSERSPROFILE"
+roster="$ALLUSERSPROFILE/documents/tazu_students.dat"
+
+openbox --sm-disable >"$E2E_OUT/openbox.log" 2>&1 &
+wm_pid=$!
+tint2 >"$E2E_OUT/tint2.log" 2>&1 &
+panel_pid=$!
+trap 'kill $panel_pid $wm_pid 2>/dev/null || true; e2e_cleanup' EXIT
+wait_until() {  # wait_until SECONDS COMMAND...: polls until the command succeeds
+  local limit=$(($1 * 10))
+  shift
+  for _ in $(seq "$limit"); do
+    "$@" >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  return 1
+}
+panel_mapped() {
+  local id
+  for id in $(xdotool search --class tint2 2>/dev/null); do
+    xwininfo -id "$id" | grep -q 'Map State: IsViewable' && return 0
+  done
+  return 1
+}
+active_is() { [ "$(xdotool getactivewindow getwindowname 2>/dev/null)" = "$1" ]; }
+launcher_ended() { ! kill -0 "$E2E_APP_PID" 2>/dev/null; }
+
+wait_until 30 wmctrl -m || e2e_fail "openbox did not start"
+wait_until 30 panel_mapped || e2e_fail "the tint2 panel did not appear"
+
+# 1. Closed by the window manager on the first showing.
+e2e_start
+wait_until 60 active_is "Pelkor! Tazu v2.0" || e2e_fail "the intro screen did not become active"
+panel_mapped && e2e_fail "the panel stays above the launcher"
+intro=$(e2e_shot intro-under-openbox)
+e2e_expect_color "$intro" 20 590 30 30 70      # the starry sky where the panel lies
+e2e_expect_color "$intro" 400 450 100 110 130  # the console
+wmctrl -c :ACTIVE:
+wait_until 60 active_is "advertform" || e2e_fail "no advert screen after the close request"
+advert=$(e2e_shot advert-after-close)
+e2e_expect_color "$advert" 150 100 39 40 120  # the page's blue heading
+wmctrl -c :ACTIVE:
+wait_until 60 launcher_ended || e2e_fail "the launcher did not end after the advert screen"
+wait "$E2E_APP_PID" || e2e_fail "the launcher ended with status $?"
+E2E_APP_PID=""
+[ ! -s "$roster" ] || e2e_fail "the roster holds $(stat -c %s "$roster") bytes after a cancelled intro"
+wait_until 30 panel_mapped || e2e_fail "the panel is not back after the end"
+
+# 2. A damaged name prompt: no box, the name goes in, the learner signs in.
+printf 'RIFF\0\0\0\0WAVEjunk' >"$E2E_INSTALL/Sounds_eng/in2.wav"
+e2e_start
+wait_until 60 active_is "Pelkor! Tazu v2.0" || e2e_fail "the intro screen did not come back"
+e2e_sign_in E PIET
+wait_until 30 active_is "Pelkor! Tazu v2.1" || e2e_fail "the menu did not follow the intro"
+menu=$(e2e_shot menu-after-damaged-prompt)
+e2e_expect_color "$menu" 140 540 230 90 70  # the reading panel of menu_0_E.jpg: no box over it
+[ "$(stat -c %s "$roster")" = 708 ] || e2e_fail "PIET is not on the roster"
+grep -aq PIET "$roster" || e2e_fail "the roster record is not PIET's"
+e2e_stop
+echo "PASS: window-manager ($intro $advert $menu)"
