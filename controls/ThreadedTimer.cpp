@@ -22,8 +22,9 @@ TThreadedTimer::~TThreadedTimer() {
     ++generation_;
   }
   wake_.notify_all();
-  // The worker may be blocked handing a tick to this (UI) thread: release that
-  // hand-over until the worker has seen the terminate flag.
+  // The worker may be blocked handing a tick to this (UI) thread, queued or running
+  // (when this timer goes from inside its own tick): release that hand-over until the
+  // worker has seen the terminate flag.
   std::unique_lock lock(mutex_);
   while (!finished_) {
     lock.unlock();
@@ -111,7 +112,11 @@ void TThreadedTimer::WorkerLoop() {
 }
 
 void TThreadedTimer::DeliverTick() {
-  if (enabled_ && OnTimer) OnTimer(this);
+  if (!enabled_ || !OnTimer) return;
+  // The handler may destroy this timer: it runs from a copy, and nothing of the timer
+  // is touched after it.
+  const TNotifyEvent handler = OnTimer;
+  handler(this);
 }
 
 }  // namespace tazu

@@ -25,8 +25,9 @@ enum class TThreadPriority {
 class TThreadedTimer : public TComponent {
  public:
   explicit TThreadedTimer(TComponent* owner);
-  // Returns promptly even while a tick is being handed over; a tick in flight is
-  // dropped (the owner around it may already be half gone).
+  // Returns promptly even while a tick is being handed over, also when called from
+  // inside this timer's own OnTimer; a tick in flight is dropped (the owner around it
+  // may already be half gone).
   ~TThreadedTimer() override;
 
   bool Enabled() const { return enabled_; }

@@ -213,13 +213,16 @@ bool TApplication::Synchronize(std::function<void()> fn, const void* owner) {
 
 void TApplication::CancelSynchronize(const void* owner) {
   std::lock_guard lock(syncMutex_);
-  for (auto& item : syncQueue_) {
-    if (owner == nullptr || item->owner == owner) {
-      item->cancelled = true;
-      item->done = true;
+  const auto cancel = [owner](SyncItem& item) {
+    if (owner == nullptr || item.owner == owner) {
+      item.cancelled = true;
+      item.done = true;
     }
-  }
+  };
+  for (auto& item : syncQueue_) cancel(*item);
   std::erase_if(syncQueue_, [](const auto& item) { return item->done; });
+  // A running call stays with the UI thread; only its caller stops waiting for it.
+  for (auto& item : syncRunning_) cancel(*item);
   syncDone_.notify_all();
 }
 
@@ -231,14 +234,19 @@ void TApplication::CheckSynchronize() {
       if (syncQueue_.empty()) return;
       item = syncQueue_.front();
       syncQueue_.pop_front();
+      syncRunning_.push_back(item);
     }
+    std::exception_ptr error;
     try {
       item->fn();
     } catch (...) {
-      item->error = std::current_exception();
+      error = std::current_exception();
     }
     item->fn = nullptr;  // what it holds goes here, on this thread
     std::lock_guard lock(syncMutex_);
+    std::erase(syncRunning_, item);
+    // A cancelled caller has stopped waiting and never looks at the error.
+    if (!item->cancelled) item->error = std::move(error);
     item->done = true;
     // The waiting worker keeps the last reference, so the error it rethrows is never
     // released by this thread while the worker handles it.

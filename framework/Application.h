@@ -74,7 +74,9 @@ class TApplication : public TComponent {
   // cancelled (CancelSynchronize with the same owner, or the application is going).
   // Called on the UI thread it runs `fn` at once.
   bool Synchronize(std::function<void()> fn, const void* owner = nullptr);
-  // Drops the pending hand-overs of `owner`; their callers return false.
+  // Drops the pending hand-overs of `owner`; their callers return false. Callers
+  // whose hand-over is running right now (the UI thread is inside it, perhaps in a
+  // nested loop) are released too: the owner may be going from within its own call.
   void CancelSynchronize(const void* owner);
   // Runs the pending hand-overs (UI thread; every loop calls it).
   void CheckSynchronize();
@@ -162,6 +164,7 @@ class TApplication : public TComponent {
   std::mutex syncMutex_;
   std::condition_variable syncDone_;
   std::deque<std::shared_ptr<SyncItem>> syncQueue_;
+  std::vector<std::shared_ptr<SyncItem>> syncRunning_;  // innermost last
   bool syncClosed_ = false;
 
   bool showHint_ = true;
