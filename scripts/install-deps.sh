@@ -11,7 +11,7 @@ packages=(
   fonts-liberation2 fonts-urw-base35 fonts-dejavu-core fontconfig
   fluid-soundfont-gm
   xvfb xdotool imagemagick x11-utils x11-xserver-utils xserver-xorg-video-dummy
-  openbox wmctrl tint2
+  openbox wmctrl tint2 cage xwayland grim
   espeak-ng lhasa liblhasa-dev jlha-utils
   clang libclang-rt-14-dev
   dpkg-dev file
