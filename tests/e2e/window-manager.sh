@@ -4,10 +4,12 @@
 #   ends the program through the advert screen; nobody is put on the roster and the
 #   panel comes back;
 # - with a damaged English name prompt a learner still types a name and signs in, and
-#   no message box shows.
+#   no message box shows;
+# - the menu covers the panel, gets out of an activity's way and comes back after it.
 # usage: window-manager.sh LAUNCHER DEMO_TOOL OUT_DIR
 source "$(dirname "$0")/lib.sh"
 e2e_setup "$1" "$2" "$3"
+export TAZU_ACTIVITY_SECONDS=2
 export ALLUSERSPROFILE="$E2E_TMP/profile"
 mkdir -p "$ALLUSERSPROFILE"
 roster="$ALLUSERSPROFILE/documents/tazu_students.dat"
@@ -34,6 +36,7 @@ panel_mapped() {
   return 1
 }
 active_is() { [ "$(xdotool getactivewindow getwindowname 2>/dev/null)" = "$1" ]; }
+active_is_not() { ! active_is "$1"; }
 launcher_ended() { ! kill -0 "$E2E_APP_PID" 2>/dev/null; }
 
 wait_until 30 wmctrl -m || e2e_fail "openbox did not start"
@@ -67,5 +70,17 @@ menu=$(e2e_shot menu-after-damaged-prompt)
 e2e_expect_color "$menu" 140 540 230 90 70  # the reading panel of menu_0_E.jpg: no box over it
 [ "$(stat -c %s "$roster")" = 708 ] || e2e_fail "PIET is not on the roster"
 grep -aq PIET "$roster" || e2e_fail "the roster record is not PIET's"
+panel_mapped && e2e_fail "the panel shows above the menu"
+
+# 3. An activity: the menu gets out of its way and comes back when it ends.
+log="$E2E_INSTALL/activity.log"
+e2e_click 300 340  # mathematics
+e2e_click 30 290   # addition
+wait_until 30 test -s "$log" || e2e_fail "the activity did not start"
+wait_until 30 active_is_not "Pelkor! Tazu v2.1" || e2e_fail "the menu stayed in front of the activity"
+wait_until 60 active_is "Pelkor! Tazu v2.1" || e2e_fail "the menu did not come back after the activity"
+back=$(e2e_shot menu-after-activity)
+e2e_expect_color "$back" 100 262 255 255 255 40  # the open sub-menu of mathematics
 e2e_stop
-echo "PASS: window-manager ($intro $advert $menu)"
+wait_until 30 panel_mapped || e2e_fail "the panel is not back after the end"
+echo "PASS: window-manager ($intro $advert $menu $back)"
