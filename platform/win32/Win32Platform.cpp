@@ -21,6 +21,7 @@
 #include "platform/win32/Win32Folders.h"
 #include "platform/win32/Win32Media.h"
 #include "platform/win32/Win32Mixer.h"
+#include "platform/win32/Win32Scaler.h"
 #include "platform/win32/Win32Shell.h"
 
 namespace tazu {
@@ -162,13 +163,13 @@ WindowHandle Win32Platform::HandleOf(void* hwnd) const {
 WindowHandle Win32Platform::CreateWindow(const WindowOptions& options) {
   DWORD exStyle = 0;
   if (options.popup) exStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE;
-  const Rect& b = options.bounds;
+  const Rect b = scaled_ ? scaled_->Place(options.bounds) : options.bounds;
   HWND hwnd = CreateWindowExA(exStyle, kFormClass, options.title.c_str(), WS_POPUP, b.left, b.top,
                               std::max(1, b.Width()), std::max(1, b.Height()), nullptr, nullptr,
                               GetModuleHandleA(nullptr), this);
   if (hwnd == nullptr) throw std::runtime_error("Cannot create a window");
   const WindowHandle handle = nextWindow_++;
-  windows_[handle] = FormWindow{hwnd, false};
+  windows_[handle] = FormWindow{hwnd, false, options.bounds};
   return handle;
 }
 
@@ -185,9 +186,47 @@ void Win32Platform::SetWindowTitle(WindowHandle window, const std::string& title
 }
 
 void Win32Platform::SetWindowBounds(WindowHandle window, const Rect& bounds) {
-  if (void* hwnd = Find(window))
-    SetWindowPos(Hwnd(hwnd), nullptr, bounds.left, bounds.top, std::max(1, bounds.Width()),
-                 std::max(1, bounds.Height()), SWP_NOZORDER | SWP_NOACTIVATE);
+  auto it = windows_.find(window);
+  if (it == windows_.end()) return;
+  it->second.bounds = bounds;
+  PlaceWindow(it->second);
+}
+
+void Win32Platform::PlaceWindow(const FormWindow& form) {
+  const Rect b = scaled_ ? scaled_->Place(form.bounds) : form.bounds;
+  SetWindowPos(Hwnd(form.hwnd), nullptr, b.left, b.top, std::max(1, b.Width()),
+               std::max(1, b.Height()), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+ScaledView Win32Platform::ViewOf(const FormWindow& form) const {
+  if (!scaled_) return {};
+  RECT client{};
+  GetClientRect(Hwnd(form.hwnd), &client);
+  return scaled_->ViewFor(form.bounds, {client.right - client.left, client.bottom - client.top});
+}
+
+Point Win32Platform::ToLogical(const FormWindow& form, Point client) const {
+  return scaled_ ? ViewOf(form).ToLogical(client) : client;
+}
+
+bool Win32Platform::SetScaledPresentation(int width, int height) {
+  if (width <= 0 || height <= 0) return false;
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  if (!GetMonitorInfoA(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor))
+    return false;
+  const RECT& m = monitor.rcMonitor;
+  scaled_.emplace(Point{width, height}, Rect{m.left, m.top, m.right, m.bottom});
+  for (const auto& [handle, form] : windows_) PlaceWindow(form);
+  // Colour cursors are part of the picture: they grow with it.
+  for (const auto& [handle, source] : colorCursors_) {
+    if (void* cursor = MakeColorCursor(source)) {
+      DestroyCursor(static_cast<HCURSOR>(cursors_[handle]));
+      cursors_[handle] = cursor;
+    }
+  }
+  SetCursor(currentHandle_);
+  return true;
 }
 
 void Win32Platform::SetWindowState(WindowHandle window, WindowState state) {
@@ -220,6 +259,14 @@ void Win32Platform::RaiseWindow(WindowHandle window) {
 void Win32Platform::Present(WindowHandle window, const Bitmap32& image, const Rect& area) {
   HWND hwnd = Hwnd(Find(window));
   if (hwnd == nullptr || image.Empty()) return;
+  if (scaled_) {
+    HDC dc = GetDC(hwnd);
+    if (dc == nullptr) return;
+    DrawScaledDib(dc, image, area, ViewOf(windows_.at(window)));
+    ReleaseDC(hwnd, dc);
+    if (exitAfterFirstFrame_) std::_Exit(0);
+    return;
+  }
   const Rect r = area.Intersect(image.Bounds());
   if (r.IsEmpty()) return;
   HDC dc = GetDC(hwnd);
@@ -235,23 +282,36 @@ void Win32Platform::Present(WindowHandle window, const Bitmap32& image, const Re
 }
 
 Rect Win32Platform::ScreenRect() {
+  if (scaled_) return {0, 0, scaled_->Logical().x, scaled_->Logical().y};
   return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
 Point Win32Platform::CursorPos() {
   POINT p{};
   GetCursorPos(&p);
-  return {p.x, p.y};
+  return scaled_ ? scaled_->ToLogical({p.x, p.y}) : Point{p.x, p.y};
 }
 
 // ---- cursors -----------------------------------------------------------------
 
 CursorHandle Win32Platform::CreateColorCursor(const Bitmap32& image, Point hotSpot) {
-  if (image.Empty()) return 0;
+  ColorCursor source{image, hotSpot};
+  void* cursor = MakeColorCursor(source);
+  if (cursor == nullptr) return 0;
+  const CursorHandle handle = nextCursor_++;
+  cursors_[handle] = cursor;
+  colorCursors_[handle] = std::move(source);
+  return handle;
+}
+
+void* Win32Platform::MakeColorCursor(const ColorCursor& source) const {
+  const Bitmap32& image = source.image;
+  const Point hotSpot = source.hotSpot;
+  if (image.Empty()) return nullptr;
   const BITMAPINFO info = DibInfo(image.Width(), image.Height());
   void* bits = nullptr;
   HBITMAP color = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (color == nullptr) return 0;
+  if (color == nullptr) return nullptr;
   std::memcpy(bits, image.Data(), static_cast<size_t>(image.Stride()) * image.Height());
   // With 32-bit colour the alpha channel decides; the mask only has to exist.
   HBITMAP mask = CreateBitmap(image.Width(), image.Height(), 1, 1, nullptr);
@@ -259,10 +319,25 @@ CursorHandle Win32Platform::CreateColorCursor(const Bitmap32& image, Point hotSp
   HCURSOR cursor = CreateIconIndirect(&icon);
   DeleteObject(mask);
   DeleteObject(color);
-  if (cursor == nullptr) return 0;
-  const CursorHandle handle = nextCursor_++;
-  cursors_[handle] = cursor;
-  return handle;
+  if (cursor == nullptr || !scaled_) return cursor;
+  // The system's own icon scaling keeps the alpha channel; the hot spot is set again
+  // at the scaled place on a cursor made from the scaled pictures.
+  const int width = std::max(1, scaled_->Scale(image.Width()));
+  const int height = std::max(1, scaled_->Scale(image.Height()));
+  auto scaled = static_cast<HCURSOR>(CopyImage(cursor, IMAGE_CURSOR, width, height, 0));
+  DestroyCursor(cursor);
+  if (scaled == nullptr) return nullptr;
+  ICONINFO parts{};
+  if (!GetIconInfo(scaled, &parts)) return scaled;
+  parts.fIcon = FALSE;
+  parts.xHotspot = static_cast<DWORD>(std::min(scaled_->Scale(hotSpot.x), width - 1));
+  parts.yHotspot = static_cast<DWORD>(std::min(scaled_->Scale(hotSpot.y), height - 1));
+  HCURSOR placed = CreateIconIndirect(&parts);
+  if (parts.hbmMask != nullptr) DeleteObject(parts.hbmMask);
+  if (parts.hbmColor != nullptr) DeleteObject(parts.hbmColor);
+  if (placed == nullptr) return scaled;
+  DestroyCursor(scaled);
+  return placed;
 }
 
 CursorHandle Win32Platform::GetStandardCursor(StandardCursor kind) {
@@ -278,6 +353,7 @@ CursorHandle Win32Platform::GetStandardCursor(StandardCursor kind) {
 }
 
 void Win32Platform::SetCursor(CursorHandle cursor) {
+  currentHandle_ = cursor;
   auto it = cursors_.find(cursor);
   currentCursor_ = it == cursors_.end() ? nullptr : it->second;
   ::SetCursor(currentCursor_ != nullptr ? static_cast<HCURSOR>(currentCursor_)
@@ -395,7 +471,7 @@ std::optional<intptr_t> Win32Platform::FormMessage(WindowHandle window, FormWind
         form.tracking = TrackMouseEvent(&track) != FALSE;
       }
       e.kind = EventKind::MouseMove;
-      e.pos = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      e.pos = ToLogical(form, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       e.shift = MouseShift(wParam);
       break;
     case WM_MOUSELEAVE:
@@ -414,7 +490,7 @@ std::optional<intptr_t> Win32Platform::FormMessage(WindowHandle window, FormWind
       e.button = message == WM_RBUTTONDOWN || message == WM_RBUTTONUP   ? MouseButton::Right
                  : message == WM_MBUTTONDOWN || message == WM_MBUTTONUP ? MouseButton::Middle
                                                                         : MouseButton::Left;
-      e.pos = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      e.pos = ToLogical(form, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       e.shift = MouseShift(wParam);
       // The release belongs to the window that saw the press, wherever it happens.
       if (down) SetCapture(hwnd);
@@ -425,7 +501,7 @@ std::optional<intptr_t> Win32Platform::FormMessage(WindowHandle window, FormWind
       POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
       ScreenToClient(hwnd, &p);
       e.kind = EventKind::MouseWheel;
-      e.pos = {p.x, p.y};
+      e.pos = ToLogical(form, {p.x, p.y});
       e.wheelDelta = GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA;
       e.shift = MouseShift(GET_KEYSTATE_WPARAM(wParam));
       break;

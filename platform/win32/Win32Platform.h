@@ -9,8 +9,10 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "platform/Platform.h"
+#include "platform/ScaledView.h"
 
 namespace tazu {
 
@@ -37,6 +39,8 @@ class Win32Platform : public Platform {
   void Present(WindowHandle window, const Bitmap32& image, const Rect& area) override;
   Rect ScreenRect() override;
   Point CursorPos() override;
+  // The picture is placed on the primary monitor.
+  bool SetScaledPresentation(int width, int height) override;
   CursorHandle CreateColorCursor(const Bitmap32& image, Point hotSpot) override;
   CursorHandle GetStandardCursor(StandardCursor kind) override;
   void SetCursor(CursorHandle cursor) override;
@@ -97,6 +101,12 @@ class Win32Platform : public Platform {
   struct FormWindow {
     void* hwnd = nullptr;
     bool tracking = false;  // a leave notice has been asked for
+    Rect bounds;            // as the program set them (logical when scaled)
+  };
+  // A colour cursor as the program made it, kept to be made again at another scale.
+  struct ColorCursor {
+    Bitmap32 image;
+    Point hotSpot;
   };
 
   WindowHandle HandleOf(void* hwnd) const;
@@ -107,11 +117,18 @@ class Win32Platform : public Platform {
                                       uintptr_t wParam, intptr_t lParam);
   std::optional<intptr_t> AppMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
   void Queue(Event event) { events_.push_back(std::move(event)); }
+  void PlaceWindow(const FormWindow& form);
+  ScaledView ViewOf(const FormWindow& form) const;
+  Point ToLogical(const FormWindow& form, Point client) const;
+  void* MakeColorCursor(const ColorCursor& source) const;
 
   void* appWindow_ = nullptr;  // the hidden "TApplication" window
   std::map<WindowHandle, FormWindow> windows_;
   WindowHandle nextWindow_ = 1;
   std::map<CursorHandle, void*> cursors_;
+  std::map<CursorHandle, ColorCursor> colorCursors_;
+  CursorHandle currentHandle_ = 0;
+  std::optional<ScaledScreen> scaled_;
   std::map<StandardCursor, CursorHandle> standardCursors_;
   CursorHandle nextCursor_ = 1;
   void* currentCursor_ = nullptr;

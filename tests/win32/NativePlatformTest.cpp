@@ -12,6 +12,12 @@
 #include "controls/Starter.h"
 #include "framework/Application.h"
 #include "platform/NativePlatform.h"
+#include "platform/ScaledView.h"
+
+// Last, for the monitor and window queries: its macros rename our own functions.
+#include <windows.h>
+#undef CreateWindow
+#undef ShellExecute
 
 namespace tazu {
 namespace {
@@ -142,6 +148,68 @@ TEST(NativePlatform, TheStarterNoticesTheEndOfAProgram) {
   while (finished == 0 && std::chrono::steady_clock::now() < deadline) app.HandleMessage();
   EXPECT_EQ(finished, 1);
   EXPECT_EQ(errors, 0);
+}
+
+// A small logical screen, so that any primary monitor shows it enlarged (on an
+// 800x600 monitor by 12/5, smoothly, with bars beside the picture).
+TEST(NativePlatform, ScaledPresentationCoversTheMonitorAndMapsThePointerBack) {
+  auto p = CreateNativePlatform();
+  const Point logical{300, 250};
+  const WindowHandle w = p->CreateWindow({"Pelkor Tazu scaled", {0, 0, 300, 250}, false});
+  const WindowHandle box = p->CreateWindow({"Pelkor Tazu box", {50, 50, 150, 100}, false});
+  ASSERT_TRUE(p->SetScaledPresentation(logical.x, logical.y));
+  EXPECT_EQ(p->ScreenRect(), (Rect{0, 0, 300, 250}));
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  ASSERT_TRUE(GetMonitorInfoA(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor));
+  const RECT& m = monitor.rcMonitor;
+  const ScaledScreen screen(logical, Rect{m.left, m.top, m.right, m.bottom});
+  HWND hwnd = FindWindowA("TazuForm", "Pelkor Tazu scaled");
+  ASSERT_NE(hwnd, nullptr);
+  RECT r{};
+  GetWindowRect(hwnd, &r);
+  EXPECT_EQ((Rect{r.left, r.top, r.right, r.bottom}), screen.Output());
+  GetWindowRect(FindWindowA("TazuForm", "Pelkor Tazu box"), &r);
+  EXPECT_EQ((Rect{r.left, r.top, r.right, r.bottom}), screen.Place({50, 50, 150, 100}));
+
+  p->SetWindowState(w, WindowState::Normal);
+  Bitmap32 image(logical.x, logical.y, MakePixel(0, 128, 255));
+  p->Present(w, image, image.Bounds());
+  p->Present(w, image, {10, 10, 20, 20});
+  const Rect picture = screen.Picture().Offset(-m.left, -m.top);
+  HDC dc = GetDC(hwnd);
+  EXPECT_EQ(GetPixel(dc, (picture.left + picture.right) / 2, (picture.top + picture.bottom) / 2),
+            RGB(0, 128, 255));
+  ASSERT_GT(picture.left, 0);
+  EXPECT_EQ(GetPixel(dc, picture.left - 1, picture.top), RGB(0, 0, 0));  // a bar
+  ReleaseDC(hwnd, dc);
+
+  PostMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(picture.right - 1, picture.bottom - 1));
+  Event e;
+  ASSERT_TRUE(AwaitEvent(*p, EventKind::MouseMove, e));
+  EXPECT_EQ(e.pos, (Point{299, 249}));
+  PostMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(picture.left, picture.top));
+  ASSERT_TRUE(AwaitEvent(*p, EventKind::MouseDown, e));
+  EXPECT_EQ(e.pos, (Point{0, 0}));
+  PostMessageA(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(picture.left, picture.top));
+  ASSERT_TRUE(AwaitEvent(*p, EventKind::MouseUp, e));
+
+  // Colour cursors grow with the picture.
+  Bitmap32 hand(32, 32, MakePixel(0, 0, 0, 0));
+  hand.SetPixel(5, 5, MakePixel(255, 255, 255));
+  const CursorHandle c = p->CreateColorCursor(hand, {5, 0});
+  ASSERT_NE(c, 0u);
+  p->SetCursor(c);
+  ICONINFO parts{};
+  ASSERT_TRUE(GetIconInfo(GetCursor(), &parts));
+  BITMAP bitmap{};
+  GetObjectA(parts.hbmColor != nullptr ? parts.hbmColor : parts.hbmMask, sizeof(bitmap), &bitmap);
+  EXPECT_EQ(bitmap.bmWidth, screen.Scale(32));
+  EXPECT_EQ(parts.xHotspot, static_cast<DWORD>(screen.Scale(5)));
+  if (parts.hbmColor != nullptr) DeleteObject(parts.hbmColor);
+  if (parts.hbmMask != nullptr) DeleteObject(parts.hbmMask);
+  p->DestroyWindow(box);
+  p->DestroyWindow(w);
 }
 
 }  // namespace
