@@ -12,6 +12,7 @@
 
 #include "archive/Lh5Encoder.h"
 #include "archive/StreamRoutines.h"
+#include "tests/MissingPackage.h"
 #include "tests/archive/LhaContainer.h"
 #include "tests/archive/SampleData.h"
 #include "tests/base/TempDir.h"
@@ -73,7 +74,7 @@ std::vector<uint8_t> DecompressMember(const test::LhaMember& member) {
 class JlhaPeer : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(JlhaPeer, ItsLh5StreamsDecodeExactly) {
-  if (!HaveTool("jlha")) GTEST_SKIP() << "jlha (jlha-utils) is not installed";
+  if (!HaveTool("jlha")) TAZU_SKIP_MISSING_PACKAGE("jlha (jlha-utils) is not installed");
   test::TempDir dir;
   const auto samples = PeerSamples();
   std::string names;
@@ -104,7 +105,7 @@ INSTANTIATE_TEST_SUITE_P(HeaderLevels, JlhaPeer, ::testing::Values("a0o5q", "a1o
 class LhasaPeer : public ::testing::TestWithParam<int> {};
 
 TEST_P(LhasaPeer, ExtractsOurStreamsExactly) {
-  if (!HaveTool("lhasa")) GTEST_SKIP() << "lhasa is not installed";
+  if (!HaveTool("lhasa")) TAZU_SKIP_MISSING_PACKAGE("lhasa is not installed");
   const int level = GetParam();
   test::TempDir dir;
   auto samples = PeerSamples();

@@ -14,6 +14,7 @@
 #include "base/Streams.h"
 #include "platform/sdl/SdlAudio.h"
 #include "platform/sdl/SdlPlatform.h"
+#include "tests/MissingPackage.h"
 #include "tests/base/TempDir.h"
 #include "tools/demo-install/DemoAudio.h"
 
@@ -80,7 +81,7 @@ class SdlAudioTest : public ::testing::Test {
 };
 
 TEST_F(SdlAudioTest, AMidiPieceIsHeardAndItsLengthComesFromTheFile) {
-  if (!HaveSoundFont()) GTEST_SKIP() << "no General MIDI sound font";
+  if (!HaveSoundFont()) TAZU_SKIP_MISSING_PACKAGE("no General MIDI sound font");
   StartPlatform();
   ASSERT_EQ(platform->MusicOpen(dir.Str() + "/Music/pelkor2.mid"), std::nullopt);
   EXPECT_EQ(platform->MusicLength(), 16000u);
@@ -96,7 +97,7 @@ TEST_F(SdlAudioTest, AMidiPieceIsHeardAndItsLengthComesFromTheFile) {
 }
 
 TEST_F(SdlAudioTest, ANaturalEndPostsANoticeWithThePositionAtTheLength) {
-  if (!HaveSoundFont()) GTEST_SKIP() << "no General MIDI sound font";
+  if (!HaveSoundFont()) TAZU_SKIP_MISSING_PACKAGE("no General MIDI sound font");
   StartPlatform();
   ASSERT_EQ(platform->MusicOpen(WriteShortPiece()), std::nullopt);
   ASSERT_EQ(platform->MusicLength(), 1000u);
@@ -111,7 +112,7 @@ TEST_F(SdlAudioTest, ANaturalEndPostsANoticeWithThePositionAtTheLength) {
 }
 
 TEST_F(SdlAudioTest, AStopPostsANoticeWithThePositionShortOfTheLength) {
-  if (!HaveSoundFont()) GTEST_SKIP() << "no General MIDI sound font";
+  if (!HaveSoundFont()) TAZU_SKIP_MISSING_PACKAGE("no General MIDI sound font");
   StartPlatform();
   ASSERT_EQ(platform->MusicOpen(dir.Str() + "/Music/pelkor2.mid"), std::nullopt);
   platform->MusicPlay();

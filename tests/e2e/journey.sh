@@ -7,6 +7,7 @@
 # output (SDL's disk driver) as non-silent audio.
 # usage: journey.sh LAUNCHER DEMO_TOOL OUT_DIR
 source "$(dirname "$0")/lib.sh"
+tazu_require xmodmap
 e2e_setup "$1" "$2" "$3"
 export TAZU_ACTIVITY_SECONDS=2
 export ALLUSERSPROFILE="$E2E_TMP/profile"

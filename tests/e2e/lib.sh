@@ -1,6 +1,7 @@
 # Helpers for scenario tests of the real launcher under a virtual X server.
 # Source it, then call e2e_setup LAUNCHER DEMO_INSTALL_TOOL OUT_DIR.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../missing-package.sh"
 
 E2E_XVFB_PID=""
 E2E_APP_PID=""
@@ -17,7 +18,9 @@ e2e_cleanup() {
 }
 
 # e2e_setup LAUNCHER DEMO_TOOL OUT_DIR [SCREEN]: starts Xvfb and makes a demo install.
+# A scenario that needs more tools than these asks for them with tazu_require first.
 e2e_setup() {
+  tazu_require Xvfb xdpyinfo xdotool import convert compare
   E2E_LAUNCHER=$(readlink -f "$1")
   E2E_DEMO_TOOL=$(readlink -f "$2")
   E2E_OUT=$3

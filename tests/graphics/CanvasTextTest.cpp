@@ -5,6 +5,7 @@
 
 #include "framework/Canvas.h"
 #include "framework/Fonts.h"
+#include "tests/MissingPackage.h"
 
 namespace tazu {
 namespace {
@@ -21,7 +22,7 @@ class CanvasText : public ::testing::Test {
     canvas.Font.bold = true;
     canvas.Brush.style = TBrushStyle::Clear;
     lineHeight = canvas.TextHeight("Xy");
-    if (lineHeight == 0) GTEST_SKIP() << "no font can be opened";
+    if (lineHeight == 0) TAZU_SKIP_MISSING_PACKAGE("no font can be opened");
   }
 
   // Rectangle of the pixels that are not white.

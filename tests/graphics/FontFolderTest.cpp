@@ -11,6 +11,7 @@
 
 #include "framework/FontFinder.h"
 #include "framework/Fonts.h"
+#include "tests/MissingPackage.h"
 #include "tests/base/TempDir.h"
 
 namespace tazu {
@@ -56,7 +57,7 @@ class FontFolders : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!fs::exists(kLiberation / "LiberationSans-Regular.ttf"))
-      GTEST_SKIP() << "fonts-liberation2 not installed";
+      TAZU_SKIP_MISSING_PACKAGE("fonts-liberation2 not installed");
   }
   void TearDown() override { engine.ResetFontFolders(); }
 
@@ -138,7 +139,8 @@ TEST_F(FontFolders, MissingStylesAreMadeUp) {
 }
 
 TEST_F(FontFolders, CenturyGothicFindsUrwGothic) {
-  if (!fs::exists(kUrwBase / "URWGothic-Book.otf")) GTEST_SKIP() << "fonts-urw-base35 missing";
+  if (!fs::exists(kUrwBase / "URWGothic-Book.otf"))
+    TAZU_SKIP_MISSING_PACKAGE("fonts-urw-base35 missing");
   Copy(kUrwBase / "URWGothic-Book.otf", "URWGothic-Book.otf");
   Copy(kUrwBase / "URWGothic-BookOblique.otf", "URWGothic-BookOblique.otf");
   Copy(kUrwBase / "URWGothic-Demi.otf", "URWGothic-Demi.otf");
@@ -154,7 +156,7 @@ TEST_F(FontFolders, CenturyGothicFindsUrwGothic) {
 }
 
 TEST_F(FontFolders, UnknownFamiliesFallBackInOrder) {
-  if (!fs::exists(kDejaVuSans)) GTEST_SKIP() << "fonts-dejavu-core missing";
+  if (!fs::exists(kDejaVuSans)) TAZU_SKIP_MISSING_PACKAGE("fonts-dejavu-core missing");
   Copy(kLiberation / "LiberationSerif-Regular.ttf", "A-Serif.ttf");
   Copy(kDejaVuSans, "B-DejaVuSans.ttf");
   CopyLiberation("Regular", "C-LiberationSans.ttf");

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "framework/Fonts.h"
+#include "tests/MissingPackage.h"
 
 namespace tazu {
 namespace {
@@ -31,7 +32,8 @@ TFont Font(const std::string& name, bool bold = false, bool italic = false) {
 }
 
 TEST(FontResolution, ArialIsLiberationSans) {
-  if (!FamilyInstalled("Liberation Sans")) GTEST_SKIP() << "fonts-liberation2 not installed";
+  if (!FamilyInstalled("Liberation Sans"))
+    TAZU_SKIP_MISSING_PACKAGE("fonts-liberation2 not installed");
   FontEngine& engine = FontEngine::Instance();
   EXPECT_NE(engine.ResolveFile(Font("Arial")).find("LiberationSans-Regular"), std::string::npos);
   EXPECT_NE(engine.ResolveFile(Font("arial", true)).find("LiberationSans-Bold"), std::string::npos);
@@ -41,7 +43,7 @@ TEST(FontResolution, ArialIsLiberationSans) {
 }
 
 TEST(FontResolution, CenturyGothicIsUrwGothic) {
-  if (!FamilyInstalled("URW Gothic")) GTEST_SKIP() << "fonts-urw-base35 not installed";
+  if (!FamilyInstalled("URW Gothic")) TAZU_SKIP_MISSING_PACKAGE("fonts-urw-base35 not installed");
   FontEngine& engine = FontEngine::Instance();
   const std::string regular = engine.ResolveFile(Font("Century Gothic"));
   const std::string bold = engine.ResolveFile(Font("Century Gothic", true));

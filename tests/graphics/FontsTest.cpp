@@ -1,4 +1,5 @@
 #include "framework/Fonts.h"
+#include "tests/MissingPackage.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +19,7 @@ TFont Font(const std::string& name, bool bold = false, bool italic = false) {
 TEST(FontResolution, UnknownNamesFallBackToAnInstalledFont) {
   FontEngine& engine = FontEngine::Instance();
   TFont font = Font("No Such Font Anywhere");
-  if (engine.Metrics(font).lineHeight == 0) GTEST_SKIP() << "no font at all installed";
+  if (engine.Metrics(font).lineHeight == 0) TAZU_SKIP_MISSING_PACKAGE("no font at all installed");
   EXPECT_GT(engine.LineWidth(font, "abc"), 0);
   font.height = 0;  // a zero height still gives usable text
   EXPECT_GT(engine.Metrics(font).lineHeight, 0);
@@ -29,7 +30,7 @@ TEST(FontRendering, DrawsOnlyInsideTheClip) {
   TFont font = Font("Arial", true);
   font.height = 24;
   font.color = clBlue;
-  if (engine.Metrics(font).lineHeight == 0) GTEST_SKIP() << "no font at all installed";
+  if (engine.Metrics(font).lineHeight == 0) TAZU_SKIP_MISSING_PACKAGE("no font at all installed");
   Bitmap32 bmp(100, 40, ColorToPixel(clWhite));
   engine.DrawLine(bmp, {10, 0, 30, 40}, 0, 5, font, "MMMMMM");
   int inside = 0;

@@ -4,16 +4,15 @@
 # over a demo install laid out by the unpacked tazu-demo-install.
 #
 # usage: check-deb.sh BUILD_DIR VERSION PROGRAM...
-# Exit 77 (skipped) when cpack or the dpkg tools are not there.
+# Exit 77 (skipped) when cpack or the dpkg tools are not there, unless CI is set.
 set -eu
 
 build=$1
 version=$2
 shift 2
 
-for tool in cpack dpkg-deb dpkg-shlibdeps; do
-  command -v "$tool" >/dev/null 2>&1 || { echo "skipped: no $tool"; exit 77; }
-done
+. "$(dirname "$0")/../missing-package.sh"
+tazu_require cpack dpkg-deb dpkg-shlibdeps
 
 work=$(mktemp -d)
 trap 'chmod -R u+w "$work" 2>/dev/null; rm -rf "$work"' EXIT

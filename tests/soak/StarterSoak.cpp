@@ -9,6 +9,7 @@
 #include "base/Paths.h"
 #include "controls/AppServices.h"
 #include "platform/NativePlatform.h"
+#include "tests/MissingPackage.h"
 #include "tools/demo-install/DemoActivities.h"
 
 namespace fs = std::filesystem;
@@ -52,7 +53,7 @@ void StarterSoak::SetUp() {
   try {
     app = std::make_unique<TApplication>(CreateNativePlatform());
   } catch (const std::exception& e) {
-    GTEST_SKIP() << e.what();
+    TAZU_SKIP_MISSING_PACKAGE(e.what());
   }
   app->Title = "Pelkor Tazu";
   starter = app->Create<TStarter>();

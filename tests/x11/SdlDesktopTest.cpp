@@ -23,6 +23,7 @@
 #include "platform/posix/ChildSignals.h"
 #include "platform/sdl/SdlPlatform.h"
 #include "platform/sdl/TerminationSignals.h"
+#include "tests/MissingPackage.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -75,7 +76,7 @@ std::unique_ptr<SdlPlatform> MakePlatform() {
 
 TEST(SdlDesktopTest, WithoutAnXServerOnlyTheModeInUseIsKnown) {
   auto platform = MakePlatform();
-  if (!platform) GTEST_SKIP() << "no SDL video";
+  if (!platform) TAZU_SKIP_MISSING_PACKAGE("no SDL video");
   const DisplayCaps caps = platform->GetDisplayCaps(0);
   EXPECT_GT(caps.width, 0);
   EXPECT_GT(caps.height, 0);
@@ -121,7 +122,7 @@ TEST(SdlDesktopTest, ATerminationRequestArrivesAsACloseRequest) {
   ASSERT_FALSE(SignalBlocked(SIGTERM));
   {
     auto platform = MakePlatform();
-    if (!platform) GTEST_SKIP() << "no SDL video";
+    if (!platform) TAZU_SKIP_MISSING_PACKAGE("no SDL video");
     EXPECT_TRUE(SignalBlocked(SIGTERM));
     Event e;
     while (platform->WaitEvent(e, 0)) {
@@ -139,7 +140,7 @@ TEST(SdlDesktopTest, ATerminationRequestArrivesAsACloseRequest) {
 
 TEST(SdlDesktopTest, ChildProgramsStartWithAnEmptySignalMask) {
   auto platform = MakePlatform();
-  if (!platform) GTEST_SKIP() << "no SDL video";
+  if (!platform) TAZU_SKIP_MISSING_PACKAGE("no SDL video");
   EXPECT_EQ(SpawnMaskCheck(true), 0);
   EXPECT_EQ(SpawnMaskCheck(false), 1);  // inherited otherwise
 }
@@ -249,7 +250,7 @@ class GuardianOnXTest : public ::testing::TestWithParam<Death> {
   void SetUp() override {
     std::string why;
     server = XServer::StartXvfb(1024, 768, 24, why);
-    if (!server) GTEST_SKIP() << why;
+    if (!server) TAZU_SKIP_MISSING_PACKAGE(why);
     test::AdoptOrphans();
     peer = XOpenDisplay(server->Name().c_str());
     ASSERT_NE(peer, nullptr);
@@ -363,7 +364,7 @@ INSTANTIATE_TEST_SUITE_P(Deaths, GuardianOnXTest,
 TEST(GuardianOnXNormalEnd, TheLauncherRestoresItselfAndLeavesNoGuardian) {
   std::string why;
   auto server = XServer::StartXvfb(1024, 768, 24, why);
-  if (!server) GTEST_SKIP() << why;
+  if (!server) TAZU_SKIP_MISSING_PACKAGE(why);
   Display* peer = XOpenDisplay(server->Name().c_str());
   ASSERT_NE(peer, nullptr);
   const auto before = PointerMapping(peer);

@@ -21,6 +21,7 @@
 #include "platform/sdl/CopyMarker.h"
 #include "platform/sdl/FdWatcher.h"
 #include "platform/sdl/SdlPlatform.h"
+#include "tests/MissingPackage.h"
 
 // After the platform's headers: Xlib's macros clash with their names.
 #include <X11/Xlib.h>
@@ -73,7 +74,7 @@ class SingleCopyOnXTest : public ::testing::Test {
   void SetUp() override {
     std::string why;
     server = XServer::StartXvfb(640, 480, 24, why);
-    if (!server) GTEST_SKIP() << why;
+    if (!server) TAZU_SKIP_MISSING_PACKAGE(why);
     std::string pattern = (std::filesystem::temp_directory_path() / "tazu-run-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     runtime = pattern;
@@ -210,7 +211,7 @@ bool CanGrabCtrlAltZ(Display* display) {
 
 TEST_F(SingleCopyOnXTest, HotKeyGrabIsDeliveredAndHeldFromOtherClients) {
   const std::string xdotool = test::FindProgram("xdotool");
-  if (xdotool.empty()) GTEST_SKIP() << "xdotool is not installed";
+  if (xdotool.empty()) TAZU_SKIP_MISSING_PACKAGE("xdotool is not installed");
   constexpr uint32_t kId = 0xC001;
   Channel channel;
   const pid_t holder = StartCopy([&](SdlPlatform& p) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "XServer.h"
+#include "tests/MissingPackage.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -53,7 +54,7 @@ class X11DesktopTest : public ::testing::Test {
     skipReason_ = nullptr;
   }
   void SetUp() override {
-    if (server_ == nullptr) GTEST_SKIP() << *skipReason_;
+    if (server_ == nullptr) TAZU_SKIP_MISSING_PACKAGE(*skipReason_);
     peer = XOpenDisplay(server_->Name().c_str());
     ASSERT_NE(peer, nullptr);
     startMapping = PointerMapping(peer);

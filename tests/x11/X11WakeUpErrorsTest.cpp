@@ -13,6 +13,7 @@
 #include <string>
 
 #include "platform/sdl/X11WakeUpErrors.h"
+#include "tests/MissingPackage.h"
 #include "tests/x11/XServer.h"
 
 namespace tazu {
@@ -50,7 +51,7 @@ int ErrorsPassedOn(const std::string& display) {
 TEST(X11WakeUpErrorsTest, OnlyTheLateWakeUpErrorIsDropped) {
   std::string why;
   auto server = test::XServer::StartXvfb(320, 240, 24, why);
-  if (!server) GTEST_SKIP() << why;
+  if (!server) TAZU_SKIP_MISSING_PACKAGE(why);
   const pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) _exit(ErrorsPassedOn(server->Name()));

@@ -141,9 +141,13 @@ std::unique_ptr<XServer> XServer::StartXvfb(int width, int height, int depth, st
   return Start(program, {"-screen", "0", screen, "-nolisten", "tcp", "-noreset"}, why);
 }
 
+bool XServer::DummyXorgInstalled() {
+  return !FindProgram("Xorg").empty() && access(kDummyDriver, R_OK) == 0;
+}
+
 std::unique_ptr<XServer> XServer::StartDummyXorg(std::string& why) {
   const std::string program = FindProgram("Xorg");
-  if (program.empty() || access(kDummyDriver, R_OK) != 0) {
+  if (!DummyXorgInstalled()) {
     why = "Xorg with the dummy video driver (xserver-xorg-video-dummy) is not installed";
     return nullptr;
   }

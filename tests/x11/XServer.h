@@ -19,6 +19,9 @@ class XServer {
   // Xorg on the dummy driver, 24-bit, with 1024x768 and 800x600 modes at 60 Hz,
   // starting at 1024x768.
   static std::unique_ptr<XServer> StartDummyXorg(std::string& why);
+  // Whether Xorg and its dummy driver are installed; even then Xorg may refuse to
+  // start where the machine gives the test no console or privileges.
+  static bool DummyXorgInstalled();
   ~XServer();
   XServer(const XServer&) = delete;
   XServer& operator=(const XServer&) = delete;
