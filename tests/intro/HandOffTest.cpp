@@ -1,9 +1,7 @@
 // The menu's first activation, sign-in, change of name or language, and exit.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
 #include "roster/StudentDatabase.h"
 #include "screens/intro/introunit.h"
@@ -153,8 +151,7 @@ TEST_F(HandOffTest, ExitCancelsAPendingStartShowsTheAdvertsAndEnds) {
   fake->onIdle = nullptr;
   EXPECT_TRUE(advertShown);
   EXPECT_TRUE(app->Terminated());
-  std::this_thread::sleep_for(std::chrono::milliseconds(120));
-  app->ProcessMessages();
+  RunPastThreadedTick(120);
   EXPECT_TRUE(fake->shellRequests.empty());
 }
 

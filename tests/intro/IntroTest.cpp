@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 
 #include "screens/menu/menuunit_v2.h"
@@ -13,7 +12,6 @@ namespace tazu {
 namespace {
 
 using test::MenuTest;
-using Clock = std::chrono::steady_clock;
 
 constexpr const char* kImagesMissing =
     "This program's image files could not be loaded. Please re-install software!";
@@ -27,7 +25,6 @@ class IntroTest : public MenuTest {
     install.Write("Sounds_eng/in1.wav", test::Wav("eng in1"));
     install.Write("Sounds_eng/in2.wav", test::Wav("eng in2"));
     CreateMenu();
-    fake->realWaitLimitMs = 3000;
   }
   TForm2* ShowIntro(bool returning) {
     intro = app->CreateForm<TForm2>(*menu);
@@ -36,12 +33,6 @@ class IntroTest : public MenuTest {
     intro->animatetimer->SetInterval(1);  // the test need not wait 50 ms a frame
     intro->Show();
     return intro;
-  }
-  template <class Pred>
-  bool RunUntil(Pred done) {
-    const auto end = Clock::now() + std::chrono::seconds(5);
-    while (!done() && Clock::now() < end) app->HandleMessage();
-    return done();
   }
   int FrameMark() const {
     const Bitmap32& b = intro->frameviewer->Picture().Bitmap();

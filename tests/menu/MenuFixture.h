@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 
+#include "controls/ThreadedTimer.h"
 #include "framework/Application.h"
 #include "platform/fake/FakePlatform.h"
 #include "roster/RosterEnvironment.h"
@@ -45,6 +47,9 @@ class MenuTest : public ::testing::Test {
     fake = platform.get();
     app = std::make_unique<TApplication>(std::move(platform));
     app->Title = "Pelkor Tazu";
+    // The launch delay and the intro's animation are threaded timers waiting in real
+    // time, however long a loaded machine keeps them; this only ends a hung test.
+    fake->realWaitLimitMs = 60000;
     std::filesystem::current_path(install.Path());
   }
   ~MenuTest() override {
@@ -65,6 +70,28 @@ class MenuTest : public ::testing::Test {
     menu->Language = language;
     menu->LearnerName = name;
     menu->SignIn(false);
+  }
+  // Runs the loop until `done`; the limit only ends a test that would hang.
+  template <class Pred>
+  bool RunUntil(Pred done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!done() && std::chrono::steady_clock::now() < end) app->HandleMessage();
+    return done();
+  }
+  // Runs the loop until a threaded timer enabled now with `ms` has ticked: a threaded
+  // tick due sooner (a pending start, say) has had its turn by then, however slow the
+  // machine. What must not happen is checked after this.
+  void RunPastThreadedTick(uint32_t ms) {
+    auto* witness = app->Create<TThreadedTimer>();
+    bool ticked = false;
+    witness->SetInterval(ms);
+    witness->OnTimer = [&](TObject*) {
+      ticked = true;
+      witness->SetEnabled(false);
+    };
+    witness->SetEnabled(true);
+    EXPECT_TRUE(RunUntil([&] { return ticked; }));
+    TComponent::Free(witness);
   }
   // Destroys the menu screen as the end of the program does; the application (and the
   // fake platform with its records) stays for the test to look at.

@@ -44,7 +44,7 @@ TEST(ProcessFigures, EachFigureCountsWhatItNames) {
   std::memset(memory.data(), 1, memory.size());
 
   ProcessFigures during = ProcessFigures::Now();
-  for (int i = 0; i < 200 && during.zombies == 0; ++i) {  // until the child has ended
+  for (int i = 0; i < 3000 && during.zombies == 0; ++i) {  // until the child has ended
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     during = ProcessFigures::Now();
   }

@@ -3,6 +3,7 @@
 // guardian putting the desktop back after the launcher died in various ways.
 #include <gtest/gtest.h>
 
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -36,7 +37,9 @@ namespace {
 using test::WaitForExit;
 using test::XServer;
 
-constexpr int kWaitMs = 5000;
+// How long a wait for what must come may last: only a broken program takes this long
+// (a loaded machine may well take seconds).
+constexpr int kWaitMs = 30000;
 constexpr int kExitedBySigterm = 128 + SIGTERM;
 constexpr int kMaxButtons = 256;
 
@@ -170,18 +173,31 @@ TEST(SdlDesktopTest, ASecondRequestEndsTheProgramAtOnce) {
     const char c = 1;
     if (write(ready[1], &c, 1) != 1) _exit(3);
     Event e;
-    for (;;) platform->WaitEvent(e, -1);  // ignores close requests
+    for (;;) {  // ignores close requests, but tells the test of each
+      if (platform->WaitEvent(e, -1) && e.kind == EventKind::CloseRequest) {
+        if (write(ready[1], &c, 1) != 1) _exit(3);
+      }
+    }
   }
   close(ready[1]);
-  char c = 0;
-  ASSERT_EQ(read(ready[0], &c, 1), 1);
-  close(ready[0]);
-  kill(child, SIGTERM);
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  auto heard = [&] {
+    pollfd fd{ready[0], POLLIN, 0};
+    char c = 0;
+    return poll(&fd, 1, kWaitMs) == 1 && read(ready[0], &c, 1) == 1;
+  };
+  const bool started = heard();
+  if (started) kill(child, SIGTERM);
+  // The first request is taken as one before the second comes.
+  if (!started || !heard()) {
+    kill(child, SIGKILL);
+    FAIL() << "the child did not start, or did not take the first request";
+  }
   kill(child, SIGINT);
+  close(ready[0]);
   int status = 0;
-  ASSERT_TRUE(WaitForExit(child, kWaitMs / 2, status));  // well before the grace period
+  ASSERT_TRUE(WaitForExit(child, kWaitMs, status));
   ASSERT_TRUE(WIFEXITED(status));
+  // The end of the grace period would give SIGTERM's status.
   EXPECT_EQ(WEXITSTATUS(status), 128 + SIGINT);
 }
 
@@ -199,7 +215,7 @@ TEST(TerminationSignalsTest, NoEndWithinTheGracePeriodEndsTheProcess) {
         _exit(0);  // not reached when the watcher works
       },
       kWaitMs * 2);
-  const auto took = std::chrono::steady_clock::now() - start;
+  const auto took = std::chrono::steady_clock::now() - start;  // the child's own end
   close(calls[1]);
   char buffer[4];
   EXPECT_EQ(read(calls[0], buffer, sizeof buffer), 1);  // the handler ran once
@@ -207,7 +223,6 @@ TEST(TerminationSignalsTest, NoEndWithinTheGracePeriodEndsTheProcess) {
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), kExitedBySigterm);
   EXPECT_GE(took, std::chrono::milliseconds(kGraceMs));
-  EXPECT_LT(took, std::chrono::milliseconds(kWaitMs));
 }
 
 TEST(TerminationSignalsTest, StoppingWithoutARequestIsQuiet) {

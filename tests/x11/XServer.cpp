@@ -20,7 +20,7 @@
 namespace tazu::test {
 namespace {
 
-constexpr int kStartTimeoutMs = 15000;
+constexpr int kStartTimeoutMs = 30000;
 constexpr int kStopTimeoutMs = 5000;
 constexpr int kPollStepMs = 10;
 constexpr const char* kDummyDriver = "/usr/lib/xorg/modules/drivers/dummy_drv.so";
