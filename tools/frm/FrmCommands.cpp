@@ -77,7 +77,9 @@ int Extract(const std::vector<std::string>& args, std::ostream& err) {
   TStreamArchive archive;
   LoadArchive(archive, args[1]);
   bool found = false;
-  for (int i = 0; i < archive.Count() && !found; ++i) found = SameText(archive.Names(i), args[2]);
+  for (int i = 0; i < archive.Count() && !found; ++i) {
+    found = AnsiCompareText(archive.Names(i), args[2]) == 0;  // as the archive itself matches
+  }
   if (!found) {
     err << "tazu-frm: " << args[1] << ": no entry named " << args[2] << "\n";
     return kFrmFailed;
