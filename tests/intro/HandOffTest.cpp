@@ -138,6 +138,57 @@ TEST_F(HandOffTest, AFatalIntroErrorSkipsTheSignIn) {
   EXPECT_EQ(menu->CurrentSubject, 255);
 }
 
+// A window manager's close request (Alt+F4, its close button) on the intro screen.
+TEST_F(HandOffTest, ClosingTheIntroFromOutsideSignsNobodyIn) {
+  bool advertShown = false;
+  auto closeAfterTyping = [&](char language) {
+    fake->onIdle = [&, language] {
+      auto* intro = dynamic_cast<TForm2*>(app->ActiveForm());
+      if (intro == nullptr) {
+        if (app->ActiveForm() != nullptr && app->ActiveForm() != menu) advertShown = true;
+        return;
+      }
+      if (!intro->nameEdit->Visible()) {
+        language == 'A' ? intro->langselect1Click(nullptr) : intro->langselect2Click(nullptr);
+        intro->nameEdit->SetText("");
+        return;
+      }
+      Event close;
+      close.kind = EventKind::CloseRequest;
+      close.window = intro->Handle();
+      fake->PushEvent(close);
+    };
+  };
+  // After the back button: the learner, language and prompt folder stay as they were.
+  AnswerIntro('E', "PIET");
+  menu->Show();
+  const size_t cues = fake->wavesPlayed.size();
+  closeAfterTyping('A');
+  menu->backbutClick(menu->backbut);
+  EXPECT_EQ(menu->LearnerName, "PIET");
+  EXPECT_EQ(menu->Language, "E");
+  EXPECT_EQ(menu->SoundFolder, menu->InstallFolder + "Sounds_eng\\");
+  EXPECT_EQ(fake->wavesPlayed.size(), cues);  // no new greeting
+  EXPECT_FALSE(app->Terminated());
+  EXPECT_FALSE(advertShown);
+  EXPECT_EQ(RosterSize(), 708u);
+
+  // On the first showing it leaves the way the exit button does, signing nobody in.
+  EndProgram();
+  std::filesystem::remove(install.Path() / "documents" / "tazu_students.dat");
+  app = std::make_unique<TApplication>(std::make_unique<FakePlatform>());
+  fake = static_cast<FakePlatform*>(&app->GetPlatform());
+  CreateMenu(/*firstActivation=*/true);
+  closeAfterTyping('E');
+  menu->Show();
+  fake->onIdle = nullptr;
+  EXPECT_TRUE(advertShown);
+  EXPECT_TRUE(app->Terminated());
+  EXPECT_EQ(RosterSize(), 0u);
+  EXPECT_EQ(menu->LearnerName, "");
+  EXPECT_EQ(menu->CurrentSubject, 255);
+}
+
 TEST_F(HandOffTest, ExitCancelsAPendingStartShowsTheAdvertsAndEnds) {
   AnswerIntro('E', "PIET");
   menu->Show();

@@ -92,7 +92,26 @@ TEST_F(IntroTest, ADamagedFrameStopsOnTheLastGoodOneAndGoesOnToTheLanguages) {
   EXPECT_EQ(FrameMark(), 59);
   EXPECT_EQ(intro->CurrentFrame, 60);
   EXPECT_FALSE(intro->animatetimer->Enabled());
+  EXPECT_TRUE(intro->mutebut->Visible());
   EXPECT_TRUE(fake->shownBoxes.empty());
+}
+
+TEST_F(IntroTest, ALanguagePictureAbsentOrDamagedEndsTheProgramAfterItsMessage) {
+  for (const char* damage : {"", "not a picture"}) {
+    SCOPED_TRACE(damage);
+    std::filesystem::remove(install.Path() / "menu/intro1.jpg");
+    if (*damage != '\0') install.Write("menu/intro1.jpg", damage);
+    ShowIntro(false);  // reached from the animation's tick
+    ASSERT_TRUE(RunUntil([&] { return app->Terminated(); }));
+    ASSERT_EQ(fake->shownBoxes.size(), 1u);
+    EXPECT_EQ(fake->shownBoxes[0].text, kImagesMissing);
+    EXPECT_FALSE(intro->LanguageChoiceActive);
+
+    EndProgram();
+    app = std::make_unique<TApplication>(std::make_unique<FakePlatform>());
+    fake = static_cast<FakePlatform*>(&app->GetPlatform());
+    CreateMenu();
+  }
 }
 
 TEST_F(IntroTest, LibraryAbsentOrDamagedEndsTheProgramAfterItsMessage) {
@@ -120,9 +139,12 @@ TEST_F(IntroTest, LibraryAbsentOrDamagedEndsTheProgramAfterItsMessage) {
 TEST_F(IntroTest, ChoosingALanguageShowsTheNameBoardAndPlaysItsPrompt) {
   menu->LearnerName = "PIET";
   ShowIntro(true);
+  menu->Language = "E";
   intro->langselect1Click(intro->langselect1);
-  EXPECT_EQ(menu->Language, "A");
-  EXPECT_EQ(menu->SoundFolder, menu->InstallFolder + "sounds_afr\\");
+  EXPECT_EQ(intro->Choices.Language, "A");
+  EXPECT_EQ(intro->Choices.SoundFolder, menu->InstallFolder + "sounds_afr\\");
+  EXPECT_EQ(menu->Language, "E");  // the menu's own change only when a hand is chosen
+  EXPECT_EQ(menu->SoundFolder, "");
   EXPECT_EQ(intro->LeftBut->Hint, "Linkshandige muis");
   EXPECT_EQ(intro->RightBut->Hint, "Regshandige muis");
   EXPECT_TRUE(intro->nameboard->Visible());
@@ -144,6 +166,18 @@ TEST_F(IntroTest, SwitchingLanguageResetsTheFieldAndTheNextKeyPlaysTheNewPrompt)
   Type("y");
   EXPECT_EQ(CuesPlayed(), (std::vector<std::string>{"afr in1", "afr in2", "eng in1", "eng in2"}));
   EXPECT_GE(fake->waveStops, 2);  // each name prompt stops the cue first
+}
+
+TEST_F(IntroTest, ADamagedPromptIsSilentAndTheKeyGoesIn) {
+  install.Write("Sounds_eng/in1.wav", "RIFF....WAVE");
+  install.Write("Sounds_eng/in2.wav", std::string());
+  ShowIntro(true);
+  intro->langselect2Click(intro->langselect2);
+  Type("p");
+  EXPECT_EQ(intro->nameEdit->Text(), "P");
+  EXPECT_TRUE(intro->NamePromptPlayed);
+  EXPECT_TRUE(fake->shownBoxes.empty());
+  EXPECT_TRUE(CuesPlayed().empty());
 }
 
 TEST_F(IntroTest, EnterNeedsTwoCharactersAndRightButAcceptsOne) {
@@ -175,7 +209,8 @@ TEST_F(IntroTest, AnEmptyNameKeepsTheScreenAndTouchesNothing) {
   intro->nameEdit->SetText("");
   const size_t calls = fake->calls.size();
   intro->LeftButClick(intro->LeftBut);
-  EXPECT_EQ(menu->LearnerName, "");
+  EXPECT_EQ(menu->LearnerName, "OLD");
+  EXPECT_FALSE(intro->Accepted());
   EXPECT_TRUE(intro->Visible());
   EXPECT_EQ(fake->calls.size(), calls);  // no mouse call, no question
 }
@@ -206,14 +241,24 @@ TEST_F(IntroTest, LeftButAsksInTheChosenLanguageAndSwapsOnlyOnYes) {
   EXPECT_TRUE(fake->mouseSwapped);
 }
 
-TEST_F(IntroTest, AMissingNameBoardEndsTheProgramAfterItsMessage) {
-  std::filesystem::remove(install.Path() / "menu/nameselect_E.jpg");
-  ShowIntro(true);
-  intro->langselect2Click(intro->langselect2);
-  ASSERT_EQ(fake->shownBoxes.size(), 1u);
-  EXPECT_EQ(fake->shownBoxes[0].text, kImagesMissing);
-  EXPECT_TRUE(app->Terminated());
-  EXPECT_EQ(menu->SoundFolder, menu->InstallFolder + "sounds_eng\\");  // steps 5 and 6 run
+TEST_F(IntroTest, ANameBoardAbsentOrDamagedEndsTheProgramAfterItsMessage) {
+  for (const char* damage : {"", "not a picture"}) {
+    SCOPED_TRACE(damage);
+    std::filesystem::remove(install.Path() / "menu/nameselect_E.jpg");
+    if (*damage != '\0') install.Write("menu/nameselect_E.jpg", damage);
+    ShowIntro(true);
+    intro->langselect2Click(intro->langselect2);
+    ASSERT_EQ(fake->shownBoxes.size(), 1u);
+    EXPECT_EQ(fake->shownBoxes[0].text, kImagesMissing);
+    EXPECT_TRUE(app->Terminated());
+    EXPECT_EQ(intro->Choices.SoundFolder, menu->InstallFolder + "sounds_eng\\");  // steps 5, 6
+    EXPECT_EQ(CuesPlayed(), std::vector<std::string>{"eng in1"});
+
+    EndProgram();
+    app = std::make_unique<TApplication>(std::make_unique<FakePlatform>());
+    fake = static_cast<FakePlatform*>(&app->GetPlatform());
+    CreateMenu();
+  }
 }
 
 TEST_F(IntroTest, TheLanguageHighlightFollowsThePointerOnlyAtTheLanguageStage) {
