@@ -1,6 +1,8 @@
 #include "platform/ScaledView.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <numeric>
 
 namespace tazu {
@@ -64,6 +66,14 @@ ScaledView ScaledView::Stretch(Point logical, Point surface) {
   return v;
 }
 
+ScaledView ScaledView::Centred(Point logical, Point surface) {
+  ScaledView v;
+  v.logical_ = logical;
+  v.surface_ = surface;
+  v.offset_ = {std::max(0, (surface.x - logical.x) / 2), std::max(0, (surface.y - logical.y) / 2)};
+  return v;
+}
+
 bool ScaledView::Identity() const {
   return x_ == ScaleFactor{} && y_ == ScaleFactor{} && offset_ == Point{};
 }
@@ -118,7 +128,11 @@ Rect ScaledScreen::Place(const Rect& b) const {
 
 ScaledView ScaledScreen::ViewFor(const Rect& b, Point surface) const {
   const Point size{b.Width(), b.Height()};
-  return CoversPicture(b) ? ScaledView::Fit(size, surface) : ScaledView::Stretch(size, surface);
+  const Rect placed = Place(b);
+  const bool asPlaced =
+      std::abs(surface.x - placed.Width()) <= 1 && std::abs(surface.y - placed.Height()) <= 1;
+  return CoversPicture(b) || !asPlaced ? ScaledView::Fit(size, surface)
+                                       : ScaledView::Stretch(size, surface);
 }
 
 Point ScaledScreen::ToLogical(Point screen) const {

@@ -38,6 +38,9 @@ class ScaledView {
   ScaledView() = default;
   static ScaledView Fit(Point logical, Point surface);
   static ScaledView Stretch(Point logical, Point surface);
+  // Unscaled, centred on a surface the system made larger than asked (a window a kiosk
+  // compositor maximised); identity where the surface has the buffer's size.
+  static ScaledView Centred(Point logical, Point surface);
 
   Point Logical() const { return logical_; }
   Point Surface() const { return surface_; }
@@ -83,7 +86,8 @@ class ScaledScreen {
   bool CoversPicture(const Rect& logicalBounds) const;
   // The physical (screen) rectangle of a window with these logical bounds.
   Rect Place(const Rect& logicalBounds) const;
-  // How such a window shows its buffer on a surface of `surface` pixels.
+  // How such a window shows its buffer on a surface of `surface` pixels: a small window
+  // that the system sized otherwise than placed keeps the picture's aspect too.
   ScaledView ViewFor(const Rect& logicalBounds, Point surface) const;
   // A screen position in logical screen coordinates.
   Point ToLogical(Point screen) const;

@@ -235,14 +235,15 @@ void SdlPlatform::PlaceWindow(WindowHandle window) {
 ScaledView SdlPlatform::ViewOf(WindowHandle window) const {
   SDL_Window* w = Find(window);
   const auto bounds = bounds_.find(window);
-  if (!scaled_ || w == nullptr || bounds == bounds_.end()) return {};
+  if (w == nullptr || bounds == bounds_.end()) return {};
   Point surface;
   SDL_GetWindowSize(w, &surface.x, &surface.y);
-  return scaled_->ViewFor(bounds->second, surface);
+  if (scaled_) return scaled_->ViewFor(bounds->second, surface);
+  return ScaledView::Centred({bounds->second.Width(), bounds->second.Height()}, surface);
 }
 
 Point SdlPlatform::ToLogical(uint32_t windowId, Point p) const {
-  return scaled_ ? ViewOf(windowId).ToLogical(p) : p;
+  return ViewOf(windowId).ToLogical(p);
 }
 
 bool SdlPlatform::SetScaledPresentation(int width, int height) {
@@ -287,8 +288,9 @@ void SdlPlatform::Present(WindowHandle window, const Bitmap32& image, const Rect
   if (w == nullptr || image.Empty()) return;
   SDL_Surface* target = SDL_GetWindowSurface(w);
   if (target == nullptr) return;
-  if (scaled_) {
-    if (auto shown = DrawScaled(target, image, area, ViewOf(window))) {
+  const ScaledView view = ViewOf(window);
+  if (!view.Identity()) {
+    if (auto shown = DrawScaled(target, image, area, view)) {
       SDL_Rect r{shown->left, shown->top, shown->Width(), shown->Height()};
       SDL_UpdateWindowSurfaceRects(w, &r, 1);
     }

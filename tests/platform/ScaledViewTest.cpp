@@ -74,6 +74,23 @@ TEST(ScaledViewTest, AWindowViewMapsItsPixelsBackToTheBuffer) {
   EXPECT_EQ(box.Target(), Rect::FromSize(0, 0, 256, 128));
   EXPECT_EQ(box.ToLogical({255, 127}), (Point{199, 99}));
 
+  // A box the system sized otherwise than placed (a compositor maximising it) keeps its
+  // aspect, centred.
+  const ScaledScreen screen(kPicture, Rect::FromSize(0, 0, 1280, 720));
+  EXPECT_EQ(screen.ViewFor(Rect::FromSize(300, 250, 200, 100), {240, 120}).FactorY(),
+            (ScaleFactor{6, 5}));
+  const ScaledView maximised = screen.ViewFor(Rect::FromSize(300, 250, 200, 100), {1280, 720});
+  EXPECT_EQ(maximised.FactorX(), maximised.FactorY());
+  EXPECT_EQ(maximised.Target(), Rect::FromSize(0, 40, 1280, 640));
+
+  // Unscaled, in a window larger than asked: centred, one pixel for one.
+  const ScaledView centred = ScaledView::Centred(kPicture, {1280, 720});
+  EXPECT_FALSE(centred.Identity());
+  EXPECT_FALSE(centred.Smooth());
+  EXPECT_EQ(centred.Target(), Rect::FromSize(240, 60, 800, 600));
+  EXPECT_EQ(centred.ToLogical({240, 60}), (Point{0, 0}));
+  EXPECT_TRUE(ScaledView::Centred(kPicture, kPicture).Identity());
+
   EXPECT_TRUE(ScaledView().Identity());
   EXPECT_EQ(ScaledView().ToLogical({17, 3}), (Point{17, 3}));
   EXPECT_TRUE(ScaledView::Fit(kPicture, kPicture).Identity());

@@ -120,6 +120,31 @@ Bitmap32 Pattern(int width, int height, int seed) {
   return image;
 }
 
+TEST_F(SdlPlatformTest, AnUnscaledWindowTheSystemEnlargedShowsItsPictureCentred) {
+  const WindowHandle w = platform->CreateWindow({"menu", Rect::FromSize(0, 0, 800, 600), false});
+  platform->SetWindowState(w, WindowState::Normal);
+  SDL_SetWindowSize(SDL_GetWindowFromID(w), 1280, 720);  // as a kiosk compositor does
+  const Bitmap32 image(800, 600, MakePixel(10, 200, 30));
+  platform->Present(w, image, image.Bounds());
+  EXPECT_EQ(ShownPixel(w, 240, 60), 0x0AC81Eu);
+  EXPECT_EQ(ShownPixel(w, 1039, 659), 0x0AC81Eu);
+  EXPECT_EQ(ShownPixel(w, 239, 60), 0u);
+  EXPECT_EQ(ShownPixel(w, 240, 59), 0u);
+  SDL_Event press{};
+  press.type = SDL_MOUSEBUTTONDOWN;
+  press.button.windowID = w;
+  press.button.button = SDL_BUTTON_LEFT;
+  press.button.x = 240 + 7;
+  press.button.y = 60 + 9;
+  SDL_PushEvent(&press);
+  Event e;
+  bool pressed = false;
+  while (!pressed && platform->WaitEvent(e, 1000)) pressed = e.kind == EventKind::MouseDown;
+  ASSERT_TRUE(pressed);
+  EXPECT_EQ(e.pos, (Point{7, 9}));
+  platform->DestroyWindow(w);
+}
+
 TEST_F(SdlPlatformTest, ScaledPresentationFillsTheOutputAndMapsThePointerBack) {
   SDL_Rect output;
   ASSERT_EQ(SDL_GetDisplayBounds(0, &output), 0);
