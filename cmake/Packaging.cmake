@@ -1,7 +1,8 @@
 # Install rules and packages. `cpack` in a build folder makes a Debian package on Linux
-# (programs in /usr/bin, the README in /usr/share/doc/pelkor-tazu) and a flat ZIP on
-# Windows (programs at the top of the archive). Included once, at the end of the
-# top-level CMakeLists, so every program target exists.
+# (programs in /usr/bin, the README in /usr/share/doc/pelkor-tazu, the shared roster
+# made by its post-install step) and a flat ZIP on Windows (programs at the top of the
+# archive). Included once, at the end of the top-level CMakeLists, so every program
+# target exists.
 include(GNUInstallDirs)
 
 if(WIN32)
@@ -59,6 +60,10 @@ else()
   # loads at run time by name.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "fluid-soundfont-gm, fonts-liberation2, fonts-urw-base35")
+  # After installing: /var/lib/pelkor-tazu (1777) with an empty tazu_students.dat (root,
+  # 0666), so that every account of the machine shares one roster.
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/cmake/debian/postinst)
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 endif()
 
 include(CPack)

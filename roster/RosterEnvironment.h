@@ -1,10 +1,13 @@
-// What the roster needs to know about its surroundings: the process environment
-// and two folders the system names. Behind an interface so that tests can choose
-// them; the default reads the real process.
+// What the roster needs to know about its surroundings: the process environment,
+// two folders the system names, and how its file is reached. Behind an interface so
+// that tests can choose them; the default reads the real process.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "roster/RosterStorage.h"
 
 namespace tazu {
 
@@ -18,6 +21,9 @@ class RosterEnvironment {
   virtual std::string SystemFolder() const = 0;
   // The process's current folder; it may or may not end in a separator.
   virtual std::string CurrentFolder() const = 0;
+  // How the roster's file and folder are reached: the process's own storage unless
+  // a test chooses another.
+  virtual std::shared_ptr<RosterStorage> Storage() const;
 };
 
 // The real process. On Windows the system folder is the one GetSystemDirectory

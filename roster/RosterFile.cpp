@@ -1,63 +1,65 @@
 #include "roster/RosterFile.h"
 
+#include <algorithm>
 #include <limits>
 
-#include "base/Paths.h"
-
 namespace tazu {
+namespace {
 
-RosterFile::~RosterFile() {
-  if (file_ != nullptr) std::fclose(file_);
+constexpr size_t kBlockBytes = kRecordsPerBlock * kRecordSize;
+
+bool OffsetOf(int64_t index, uint64_t& offset) {
+  constexpr auto kMaxIndex =
+      std::numeric_limits<int64_t>::max() / static_cast<int64_t>(kRecordSize);
+  if (index < 0 || index > kMaxIndex) return false;
+  offset = static_cast<uint64_t>(index) * kRecordSize;
+  return true;
 }
 
-bool RosterFile::Open(const std::string& fileName) { return OpenWith(fileName, "r+b"); }
+}  // namespace
 
-bool RosterFile::Create(const std::string& fileName) { return OpenWith(fileName, "w+b"); }
+RosterFile::RosterFile(std::unique_ptr<RosterHandle> handle) : handle_(std::move(handle)) {}
 
-bool RosterFile::OpenWith(const std::string& fileName, const char* mode) {
-  if (file_ != nullptr) return false;
-  file_ = std::fopen(ResolvePath(fileName).c_str(), mode);
-  if (file_ == nullptr) return false;
-  // Unbuffered: each record goes to the file at once, so a failing write is seen
-  // by the call that made it, and reads take one record at a time.
-  return std::setvbuf(file_, nullptr, _IONBF, 0) == 0;
-}
+RosterFile::~RosterFile() = default;
 
 RosterFile::ReadResult RosterFile::ReadNext(LearnerRecord& record) {
-  if (file_ == nullptr) return ReadResult::Failed;
-  // The C library wants a positioning call between a write and a read.
-  if (lastWasWrite_ && std::fseek(file_, 0, SEEK_CUR) != 0) return ReadResult::Failed;
-  lastWasWrite_ = false;
-  LearnerRecord::Bytes bytes;
-  const size_t got = std::fread(bytes.data(), 1, bytes.size(), file_);
-  if (got == bytes.size()) {
-    record = LearnerRecord(bytes);
-    return ReadResult::Record;
+  if (!handle_) return ReadResult::Failed;
+  if (blockPos_ == blockRecords_) {
+    if (atEnd_) return ReadResult::End;
+    if (!Refill()) return ReadResult::Failed;
+    if (blockRecords_ == 0) return ReadResult::End;
   }
-  return std::ferror(file_) != 0 ? ReadResult::Failed : ReadResult::End;
+  const auto first = block_.begin() + static_cast<std::ptrdiff_t>(blockPos_ * kRecordSize);
+  std::copy(first, first + static_cast<std::ptrdiff_t>(kRecordSize), record.Raw().begin());
+  ++blockPos_;
+  ++next_;
+  return ReadResult::Record;
+}
+
+bool RosterFile::Refill() {
+  uint64_t offset = 0;
+  if (!OffsetOf(next_, offset)) return false;
+  block_.resize(kBlockBytes);
+  const int64_t got = handle_->ReadAt(offset, block_.data(), block_.size());
+  if (got < 0) return false;
+  // A short read is the file's end; a torn record there is left unread.
+  atEnd_ = static_cast<size_t>(got) < block_.size();
+  blockRecords_ = static_cast<size_t>(got) / kRecordSize;
+  blockPos_ = 0;
+  return true;
 }
 
 bool RosterFile::WriteAt(int64_t index, const LearnerRecord& record) {
-  if (file_ == nullptr || !SeekTo(index)) return false;
-  lastWasWrite_ = true;
-  return std::fwrite(record.Raw().data(), 1, record.Raw().size(), file_) == record.Raw().size();
+  uint64_t offset = 0;
+  if (!handle_ || !OffsetOf(index, offset)) return false;
+  return handle_->WriteAt(offset, record.Raw().data(), record.Raw().size());
 }
 
 bool RosterFile::Close() {
-  if (file_ == nullptr) return false;
-  const bool healthy = std::ferror(file_) == 0;
-  const bool closed = std::fclose(file_) == 0;
-  file_ = nullptr;
-  return healthy && closed;
-}
-
-bool RosterFile::SeekTo(int64_t index) {
-  // fseek takes a long, which is 32 bits on some systems: refuse what it cannot hold.
-  constexpr auto kMaxIndex =
-      static_cast<int64_t>(std::numeric_limits<long>::max() / static_cast<long>(kRecordSize));
-  if (index < 0 || index > kMaxIndex) return false;
-  return std::fseek(file_, static_cast<long>(index) * static_cast<long>(kRecordSize), SEEK_SET) ==
-         0;
+  if (!handle_) return false;
+  const bool closed = handle_->Close();
+  handle_.reset();
+  return closed;
 }
 
 }  // namespace tazu

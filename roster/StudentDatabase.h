@@ -20,6 +20,18 @@
 //   never matches a key; the record is still carried through untouched.
 // - A slot outside 1..26 or a level outside 1..5 makes RecordLearnerUse return -1
 //   without touching the file.
+//
+// Sharing. Every account of a machine, and every machine of a lab through a network
+// share, may use one roster at once:
+// - RecordLearnerUse holds an exclusive lock for its whole read, update and append,
+//   making the file too when it is missing; FindLearner holds a shared one. The lock
+//   is a byte-range lock on one byte far past the data (RosterStorage.h), so the
+//   suite's other programs, which never lock, still read and write the records. A
+//   lock not had within about 2 s gives -1.
+// - A roster file made here may be read and written by every account.
+// - A roster that is a symbolic link, or not a regular file at all, gives -1.
+// - The caller waits at most 2.5 s for a call: a file server that stopped answering
+//   gives -1, and the call's work finishes or fails later by itself.
 #pragma once
 
 #include <cstdint>

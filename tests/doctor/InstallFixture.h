@@ -31,7 +31,10 @@ class InstallFixture : public ::testing::Test {
     ASSERT_FALSE(demo::FindStandInProgram().empty())
         << "tazu-activity must be built beside the test program";
     CopyTree(demo_->Path(), install);
+    // Shared by every account, as the launcher makes it.
     std::filesystem::create_directories(profile / "documents");
+    std::filesystem::permissions(profile / "documents",
+                                 std::filesystem::perms::all | std::filesystem::perms::sticky_bit);
     environment.block = {"HOME=/nowhere", "ALLUSERSPROFILE=" + profile.string()};
     environment.systemFolder = (dir.Path() / "system").string();
     environment.currentFolder = install.string();

@@ -65,6 +65,8 @@ TEST_F(RosterPlan, FallsBackToTheCurrentFolderWhenTheProfileFolderIsMissing) {
 TEST_F(RosterPlan, ReportsAReadOnlyFolderAndFile) {
   const fs::path documents = dir.Path() / "profile" / "documents";
   test::PutFile(documents / kRosterFileName, std::string(708 * 2 + 5, '\0'));
+  fs::permissions(documents / kRosterFileName, fs::perms::others_read | fs::perms::others_write,
+                  fs::perm_options::add);
   Profile((dir.Path() / "profile").string());
 
   DoctorReport fine;
@@ -86,6 +88,40 @@ TEST_F(RosterPlan, ReportsAReadOnlyFolderAndFile) {
   EXPECT_EQ(readOnly.Findings()[1].verdict, Verdict::Damaged);
   EXPECT_THAT(readOnly.Findings()[1].detail, HasSubstr("read-only"));
   EXPECT_FALSE(readOnly.Passed());
+}
+
+TEST_F(RosterPlan, ReportsARosterOtherAccountsCannotWriteAsAWarning) {
+  const fs::path documents = dir.Path() / "profile" / "documents";
+  fs::create_directories(documents);
+  fs::permissions(documents, fs::perms::owner_all | fs::perms::group_read | fs::perms::others_exec);
+  Profile((dir.Path() / "profile").string());
+
+  // Before the roster is made, the folder decides who can make it.
+  DoctorReport folder;
+  CheckRoster(env, folder);
+  EXPECT_EQ(folder.Findings()[0].verdict, Verdict::Damaged);
+  EXPECT_EQ(folder.Findings()[0].weight, Weight::Warning);
+  EXPECT_THAT(folder.Findings()[0].detail,
+              HasSubstr("other accounts cannot write it (mode 0741): the roster is made at the "
+                        "first sign-in of this account"));
+  EXPECT_TRUE(folder.Passed());
+
+  // Once it is there, the file does.
+  test::PutFile(documents / kRosterFileName, std::string(708, '\0'));
+  fs::permissions(documents / kRosterFileName,
+                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+  DoctorReport file;
+  CheckRoster(env, file);
+  EXPECT_EQ(file.Findings()[0].verdict, Verdict::Ok);
+  EXPECT_EQ(file.Findings()[1].verdict, Verdict::Damaged);
+  EXPECT_EQ(file.Findings()[1].weight, Weight::Warning);
+  EXPECT_THAT(file.Findings()[1].detail,
+              HasSubstr("1 learner, but other accounts cannot write it (mode 0604)"));
+
+  fs::permissions(documents / kRosterFileName, fs::perms::others_write, fs::perm_options::add);
+  DoctorReport shared;
+  CheckRoster(env, shared);
+  EXPECT_EQ(shared.Findings()[1].verdict, Verdict::Ok);
 }
 
 TEST_F(RosterPlan, AFolderStillToBeMadeIsFineAndIsNotMade) {

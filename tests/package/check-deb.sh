@@ -1,7 +1,7 @@
 #!/bin/sh
 # Makes the Debian package of a build with cpack in a scratch folder, checks its control
-# fields and file list with dpkg-deb, then unpacks it and runs the unpacked tazu-doctor
-# over a demo install laid out by the unpacked tazu-demo-install.
+# fields, file list and post-install step with dpkg-deb, then unpacks it and runs the
+# unpacked tazu-doctor over a demo install laid out by the unpacked tazu-demo-install.
 #
 # usage: check-deb.sh BUILD_DIR VERSION PROGRAM...
 # Exit 77 (skipped) when cpack or the dpkg tools are not there, unless CI is set.
@@ -57,6 +57,31 @@ has_file usr/share/doc/pelkor-tazu/README.md
 case " $* " in
   *" pelkor-tazu "*) is_program usr/bin/system/sndvol32.exe ;;
 esac
+
+# The post-install step: a shared roster folder (1777) with an empty roster every account
+# may write (0666), made under a scratch root; run again (an upgrade), it keeps the
+# learners; a link planted in the roster's place is never followed.
+dpkg-deb -e "$deb" "$work/control"
+[ -x "$work/control/postinst" ] || fail "no executable postinst"
+mode() { stat -c %a "$1"; }
+shared="$work/target/var/lib/pelkor-tazu"
+DPKG_ROOT="$work/target" sh "$work/control/postinst" configure || fail "postinst failed"
+[ "$(mode "$shared")" = 1777 ] || fail "the roster folder has mode $(mode "$shared"), not 1777"
+[ -f "$shared/tazu_students.dat" ] && [ ! -s "$shared/tazu_students.dat" ] ||
+  fail "no empty tazu_students.dat"
+[ "$(mode "$shared/tazu_students.dat")" = 666 ] || fail "the roster has mode $(mode "$shared/tazu_students.dat")"
+if [ "$(id -u)" = 0 ]; then
+  [ "$(stat -c %u "$shared/tazu_students.dat")" = 0 ] || fail "the roster is not owned by root"
+fi
+printf 'learners' >"$shared/tazu_students.dat"
+DPKG_ROOT="$work/target" sh "$work/control/postinst" configure || fail "postinst failed again"
+[ "$(cat "$shared/tazu_students.dat")" = learners ] || fail "the postinst emptied a roster"
+rm "$shared/tazu_students.dat"
+: >"$work/elsewhere"
+chmod 600 "$work/elsewhere"
+ln -s "$work/elsewhere" "$shared/tazu_students.dat"
+DPKG_ROOT="$work/target" sh "$work/control/postinst" configure 2>/dev/null || fail "postinst failed on a link"
+[ "$(mode "$work/elsewhere")" = 600 ] || fail "the postinst followed a link in the roster's place"
 
 # The unpacked programs work from where they lie.
 dpkg-deb -x "$deb" "$work/root"

@@ -1,5 +1,5 @@
 // The roster tool: its list and CSV lines, damaged files reported as far as they are
-// sound, and that it never writes the roster.
+// sound, the check of a whole file, and that it never writes the roster.
 #include "tools/roster/RosterReport.h"
 
 #include <gtest/gtest.h>
@@ -115,6 +115,31 @@ TEST(RosterReportTest, BadLengthByteStopsTheListing) {
   }
 }
 
+TEST(RosterReportTest, CheckReportsEveryProblemAndExitsOneForAny) {
+  std::string badLength = RecordBytes(4, "DAN", "", "", {});
+  badLength[79] = 9;
+  const std::string file = RecordBytes(1, "ANNA", "", "", {}) + RecordBytes(2, "BEN", "", "", {}) +
+                           RecordBytes(2, "CARL", "", "", {}) + badLength +
+                           RecordBytes(5, "", "", "", {}) + RecordBytes(1, "EVA", "", "", {}) +
+                           std::string(20, 'x');
+  std::istringstream in(file);
+  std::ostringstream out;
+  EXPECT_EQ(AuditRoster(in, out), kReportDamaged);
+  EXPECT_EQ(out.str(),
+            "record 4 (at byte 2124): its short key length byte is 9, more than the 4 characters "
+            "the field holds\n"
+            "record 5 (at byte 2832): its name is empty\n"
+            "the last 20 bytes are a torn record (the file's length is not a multiple of 708)\n"
+            "Id 1 is shared by records 1, 6\n"
+            "Id 2 is shared by records 2, 3\n"
+            "6 records, 5 problems found\n");
+
+  std::istringstream sound(RecordBytes(1, "ANNA", "", "", {}) + RecordBytes(2, "BEN", "", "", {}));
+  std::ostringstream fine;
+  EXPECT_EQ(AuditRoster(sound, fine), kReportOk);
+  EXPECT_EQ(fine.str(), "2 records, no problems found\n");
+}
+
 class RosterToolTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -142,6 +167,9 @@ TEST_F(RosterToolTest, ReadsTheLaunchersRosterWithoutWriting) {
   EXPECT_EQ(list.code, kReportDamaged);
   EXPECT_EQ(list.out, ListLine(Record(bytes.substr(0, 708))) + "\n");
   EXPECT_EQ(Tool({"export", roster.string()}).out.substr(0, 3), "Id,");
+  const ToolRun check = Tool({"check"});
+  EXPECT_EQ(check.code, kReportDamaged);
+  EXPECT_NE(check.out.find("the last 10 bytes are a torn record"), std::string::npos) << check.out;
   EXPECT_EQ(test::ReadBytes(roster), bytes);
   EXPECT_EQ(fs::last_write_time(roster), old);
 }

@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
+#include <memory>
+#include <mutex>
 #include <random>
 #include <string>
 
+#include "roster/RosterStorage.h"
 #include "roster/StudentDatabase.h"
 #include "tests/base/TempDir.h"
 #include "tests/roster/RosterTestSupport.h"
@@ -174,6 +178,123 @@ TEST_F(StudentDatabaseTest, RosterGoesWhereTheFolderSays) {
   ASSERT_EQ(RecordLearnerUse(env, 3, 1, "ANNA", "", ""), 1);
   EXPECT_TRUE(fs::is_regular_file(dir.Path() / "documents" / "tazu_students.dat"));
   EXPECT_FALSE(fs::exists(Roster()));
+}
+
+TEST_F(StudentDatabaseTest, RostersLongerThanOneReadAreReadWhole) {
+  // Learners around every multiple of the records read at once, and a torn tail.
+  const int count = 2 * 1024 + 3;
+  std::string file;
+  for (int id = 1; id <= count; ++id) {
+    file += RecordBytes(static_cast<int16_t>(id), "L" + std::to_string(id), "", "", {});
+  }
+  SetBytes(file + "torn");
+  for (int id : {1, 1023, 1024, 1025, 1026, 2048, 2049, count}) {
+    EXPECT_EQ(FindLearner(env, "L" + std::to_string(id), "", ""), id);
+  }
+  EXPECT_EQ(RecordLearnerUse(env, 2, 5, "L1025", "", ""), 1025);
+  EXPECT_EQ(RecordLearnerUse(env, 3, 1, "NEW", "", ""), count + 1);
+  std::string expected = file;
+  expected.replace(708 * 1024, 708, RecordBytes(1025, "L1025", "", "", {{2, 5, {0, 0, 0, 0, 1}}}));
+  expected += RecordBytes(count + 1, "NEW", "", "", {{3, 1, {1, 0, 0, 0, 0}}});
+  EXPECT_EQ(Bytes(), expected);
+}
+
+// A roster on a network share that goes away: while its folder is gone the calls give
+// -1 (the environment's current folder, the fallback, cannot be written either), and
+// once it is back the next sign-in is recorded there.
+TEST_F(StudentDatabaseTest, AFolderMovedAwayGivesMinusOneUntilItIsBack) {
+  fs::create_directories(dir.Path() / "lab");
+  env.block = {"ALLUSERSPROFILE=" + (dir.Path() / "lab").string()};
+  env.currentFolder = (dir.Path() / "no-such-folder").string();
+  ASSERT_EQ(RecordLearnerUse(env, 3, 1, "ANNA", "", ""), 1);
+
+  fs::rename(dir.Path() / "lab", dir.Path() / "away");
+  EXPECT_EQ(FindLearner(env, "ANNA", "", ""), -1);
+  EXPECT_EQ(RecordLearnerUse(env, 3, 1, "BEN", "", ""), -1);
+  EXPECT_FALSE(fs::exists(dir.Path() / "lab"));
+
+  fs::rename(dir.Path() / "away", dir.Path() / "lab");
+  EXPECT_EQ(FindLearner(env, "ANNA", "", ""), 1);
+  EXPECT_EQ(RecordLearnerUse(env, 3, 1, "BEN", "", ""), 2);
+  EXPECT_EQ(FindLearner(env, "BEN", "", ""), 2);
+}
+
+// The process's own storage, with every open held back until the test lets it go, and
+// a count of the files closed again.
+class HeldBackStorage : public RosterStorage {
+ public:
+  RosterOpening Open(const std::string& hostPath, RosterAccess access) override {
+    std::unique_lock<std::mutex> hold(mutex_);
+    changed_.wait(hold, [this] { return released_; });
+    hold.unlock();
+    RosterOpening opened = real_->Open(hostPath, access);
+    if (opened.handle) opened.handle = std::make_unique<Counted>(std::move(opened.handle), *this);
+    return opened;
+  }
+  RosterOpening Create(const std::string& hostPath) override { return real_->Create(hostPath); }
+  bool CreateFolder(const std::string& hostPath) override { return real_->CreateFolder(hostPath); }
+
+  void Release() {
+    const std::lock_guard<std::mutex> hold(mutex_);
+    released_ = true;
+    changed_.notify_all();
+  }
+  void WaitForClosed(int count) {
+    std::unique_lock<std::mutex> hold(mutex_);
+    changed_.wait(hold, [&] { return closed_ >= count; });
+  }
+
+ private:
+  class Counted : public RosterHandle {
+   public:
+    Counted(std::unique_ptr<RosterHandle> inner, HeldBackStorage& owner)
+        : inner_(std::move(inner)), owner_(owner) {}
+    ~Counted() override {
+      inner_.reset();
+      const std::lock_guard<std::mutex> hold(owner_.mutex_);
+      ++owner_.closed_;
+      owner_.changed_.notify_all();
+    }
+    int64_t ReadAt(uint64_t offset, uint8_t* buffer, size_t size) override {
+      return inner_->ReadAt(offset, buffer, size);
+    }
+    bool WriteAt(uint64_t offset, const uint8_t* data, size_t size) override {
+      return inner_->WriteAt(offset, data, size);
+    }
+    bool Close() override { return inner_->Close(); }
+
+   private:
+    std::unique_ptr<RosterHandle> inner_;
+    HeldBackStorage& owner_;
+  };
+
+  std::shared_ptr<RosterStorage> real_ = ProcessRosterStorage();
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool released_ = false;
+  int closed_ = 0;
+};
+
+class HeldBackEnvironment : public test::FakeRosterEnvironment {
+ public:
+  std::shared_ptr<RosterStorage> Storage() const override { return storage; }
+  std::shared_ptr<HeldBackStorage> storage = std::make_shared<HeldBackStorage>();
+};
+
+TEST_F(StudentDatabaseTest, ACallThatOverrunsGivesMinusOneAndFinishesByItself) {
+  ASSERT_EQ(RecordLearnerUse(env, 3, 1, "ANNA", "", ""), 1);
+  std::shared_ptr<HeldBackStorage> storage;
+  {
+    auto stalled = std::make_unique<HeldBackEnvironment>();
+    stalled->systemFolder = env.systemFolder;
+    stalled->currentFolder = env.currentFolder;
+    storage = stalled->storage;
+    EXPECT_EQ(RecordLearnerUse(*stalled, 4, 1, "BEN", "", ""), -1);
+    // The caller's environment is gone before the work goes on.
+  }
+  storage->Release();
+  storage->WaitForClosed(1);
+  EXPECT_EQ(FindLearner(env, "BEN", "", ""), 2);
 }
 
 // Random bytes everywhere (text tails, padding, other slots, a damaged length byte),

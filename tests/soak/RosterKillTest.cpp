@@ -1,10 +1,19 @@
-// The learner roster under a writer that is killed without warning: a program signing
-// learners in one after another is ended with SIGKILL at a random moment, thirty times
-// over the same roster. After every kill the file must hold exactly the learners added
-// so far, whole and in order, plus at most the beginning of the one being written;
-// every learner whose sign-in completed is found with its Id; and the next sign-in
-// works and lays its record over a torn one, whether a kill left it or the test planted
-// it.
+// The learner roster under writers that are killed without warning and under many
+// writers at once.
+//
+// One writer, killed thirty times: a program signing learners in one after another is
+// ended with SIGKILL at a random moment over the same roster. After every kill the
+// file must hold exactly the learners added so far, whole and in order, plus at most
+// the beginning of the one being written; every learner whose sign-in completed is
+// found with its Id; and the next sign-in works and lays its record over a torn one,
+// whether a kill left it or the test planted it.
+//
+// Many writers: eight processes sign distinct learners in and two count further uses
+// of ten shared learners, for five seconds, on a roster that does not exist when they
+// start; then the same again while one signer after another is killed at random
+// moments and started anew. Every learner whose sign-in returned an Id must be in the
+// file with that Id, no two records may share an Id, every counted use must be in the
+// tallies, and no torn record may remain.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -19,8 +28,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
+#include <map>
 #include <random>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -209,6 +221,283 @@ TEST(RosterUnderKill, EveryCompletedSignInSurvivesAKillMidWrite) {
   EXPECT_EQ(bytes.size() % kRecordBytes, 0u);
   EXPECT_EQ(FindLearner(LearnerName(1), "", ""), 1);
   EXPECT_GT(printedTotal, 0) << "no writer got as far as one learner: the kills tell nothing";
+}
+
+// ---- many writers at once ----
+
+constexpr int kSigners = 8;
+constexpr int kCounters = 2;
+constexpr int kCountedLearners = 10;
+constexpr int kRunMs = 5000;
+constexpr int kCountedSlot = 7;
+constexpr int kCountedLevel = 2;
+constexpr size_t kNameOffset = 2;
+constexpr size_t kCountedTallyOffset = 84 + 24 * (kCountedSlot - 1) + 4 * kCountedLevel;
+constexpr int kPollMs = 5;
+
+// A writer program whose standard output is read as it comes; `output` gathers what
+// all its runs printed.
+struct Writer {
+  explicit Writer(std::vector<std::string> arguments) : args(std::move(arguments)) {}
+  std::vector<std::string> args;
+  pid_t pid = -1;
+  int out = -1;
+  std::string output;
+};
+
+bool Start(Writer& writer) {
+  int ends[2];
+  if (pipe2(ends, O_CLOEXEC) != 0) return false;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, ends[1], STDOUT_FILENO);
+  std::vector<char*> argv{const_cast<char*>(TAZU_ROSTER_WRITER)};
+  for (std::string& arg : writer.args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  const int error =
+      posix_spawn(&writer.pid, TAZU_ROSTER_WRITER, &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(ends[1]);
+  if (error != 0) {
+    close(ends[0]);
+    return false;
+  }
+  writer.out = ends[0];
+  return true;
+}
+
+// Reads what is there; at the end of its output reaps the writer and returns false.
+bool Collect(Writer& writer) {
+  char chunk[kReadChunk];
+  const ssize_t got = read(writer.out, chunk, sizeof chunk);
+  if (got > 0) {
+    writer.output.append(chunk, static_cast<size_t>(got));
+    return true;
+  }
+  close(writer.out);
+  writer.out = -1;
+  int status = 0;
+  waitpid(writer.pid, &status, 0);
+  writer.pid = -1;
+  return false;
+}
+
+// Reads every running writer's output until all have ended, calling `tick` between
+// reads.
+void Supervise(std::vector<Writer>& writers, const std::function<void()>& tick) {
+  for (;;) {
+    std::vector<pollfd> fds;
+    std::vector<Writer*> running;
+    for (Writer& writer : writers) {
+      if (writer.out < 0) continue;
+      fds.push_back({writer.out, POLLIN, 0});
+      running.push_back(&writer);
+    }
+    if (fds.empty()) return;
+    poll(fds.data(), fds.size(), kPollMs);
+    for (size_t i = 0; i < fds.size(); ++i) {
+      if (fds[i].revents != 0) Collect(*running[i]);
+    }
+    if (tick) tick();
+  }
+}
+
+struct Line {
+  std::string name;
+  int id;
+};
+
+std::vector<Line> Lines(const std::string& output) {
+  std::vector<Line> lines;
+  std::istringstream in(output);
+  for (std::string line; std::getline(in, line);) {
+    const size_t tab = line.find('\t');
+    if (tab == std::string::npos) continue;
+    lines.push_back({line.substr(0, tab), std::stoi(line.substr(tab + 1))});
+  }
+  return lines;
+}
+
+std::string CountedName(int number) {
+  char name[32];
+  std::snprintf(name, sizeof name, "Counted %02d", number);
+  return name;
+}
+
+std::string SignerPrefix(int signer) { return "Signer " + std::to_string(signer) + " - "; }
+
+struct Figures {
+  int signedIn = 0;
+  int refused = 0;
+  int counted = 0;
+  size_t records = 0;
+};
+
+// Counts the problems of one kind and describes the first few.
+class Problems {
+ public:
+  explicit Problems(const char* kind) : kind_(kind) {}
+  ~Problems() { EXPECT_EQ(count_, 0) << count_ << " " << kind_ << ", such as:" << examples_; }
+  Problems(const Problems&) = delete;
+  Problems& operator=(const Problems&) = delete;
+  void Add(const std::string& example) {
+    if (++count_ <= kExamples) examples_ += "\n  " + example;
+  }
+
+ private:
+  static constexpr int kExamples = 5;
+  const char* kind_;
+  int count_ = 0;
+  std::string examples_;
+};
+
+// Every check of the file against what the writers reported.
+Figures CheckAgainstReports(const std::string& bytes, const std::vector<Writer>& writers) {
+  Figures figures;
+  figures.records = bytes.size() / kRecordBytes;
+  EXPECT_EQ(bytes.size() % kRecordBytes, 0u) << "a torn record is left";
+  std::map<std::string, std::vector<size_t>> byName;
+  std::set<int> ids;
+  {
+    Problems shared("Ids given twice");
+    for (size_t i = 0; i < figures.records; ++i) {
+      const size_t at = i * kRecordBytes;
+      const auto length = static_cast<size_t>(static_cast<uint8_t>(bytes[at + kNameOffset]));
+      byName[bytes.substr(at + kNameOffset + 1, length)].push_back(i);
+      if (!ids.insert(IdAt(bytes, i)).second) shared.Add("Id " + std::to_string(IdAt(bytes, i)));
+    }
+  }
+  std::map<std::string, int> counts;
+  Problems lost("signed-in learners missing, doubled or under another Id");
+  for (const Writer& writer : writers) {
+    const bool counter = writer.args[0] == "count";
+    for (const Line& line : Lines(writer.output)) {
+      if (counter) {
+        ++counts[line.name];
+        ++figures.counted;
+      } else if (line.id == -1) {
+        ++figures.refused;
+      } else {
+        ++figures.signedIn;
+        const std::vector<size_t>& found = byName[line.name];
+        if (found.size() != 1 || IdAt(bytes, found[0]) != line.id) {
+          lost.Add(line.name + " reported with Id " + std::to_string(line.id) + ", in the file " +
+                   std::to_string(found.size()) + " times");
+        }
+      }
+    }
+  }
+  Problems uses("counted learners whose tallies differ from the uses counted");
+  for (int number = 1; number <= kCountedLearners; ++number) {
+    const std::string name = CountedName(number);
+    const std::vector<size_t>& found = byName[name];
+    if (counts[name] == 0 && found.empty()) continue;
+    uint32_t tally = 0;
+    if (found.size() == 1) {
+      const size_t at = found[0] * kRecordBytes + kCountedTallyOffset;
+      for (size_t b = 0; b < 4; ++b) {
+        tally |= uint32_t{static_cast<uint8_t>(bytes[at + b])} << (8 * b);
+      }
+    }
+    if (found.size() != 1 || tally != static_cast<uint32_t>(counts[name])) {
+      uses.Add(name + ": " + std::to_string(found.size()) + " records, tally " +
+               std::to_string(tally) + ", uses counted " + std::to_string(counts[name]));
+    }
+  }
+  return figures;
+}
+
+class RosterUnderConcurrency : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(dir.Path() / "profile");
+    setenv("ALLUSERSPROFILE", (dir.Path() / "profile").string().c_str(), 1);
+    roster = ResolvePath(RosterFilePath(DefaultRosterEnvironment()));
+    ASSERT_FALSE(fs::exists(roster));
+  }
+
+  // Eight signers and two counters, all started before any of them signs in.
+  std::vector<Writer> Writers(int runMs) const {
+    std::vector<Writer> writers;
+    for (int signer = 1; signer <= kSigners; ++signer) {
+      writers.emplace_back(
+          std::vector<std::string>{"sign", SignerPrefix(signer), "1", std::to_string(runMs)});
+    }
+    std::vector<std::string> counted{"count", std::to_string(runMs)};
+    for (int number = 1; number <= kCountedLearners; ++number) {
+      counted.push_back(CountedName(number));
+    }
+    for (int counter = 1; counter <= kCounters; ++counter) writers.emplace_back(counted);
+    for (Writer& writer : writers) {
+      if (!Start(writer)) ADD_FAILURE() << "cannot start " << TAZU_ROSTER_WRITER;
+    }
+    return writers;
+  }
+
+  void Print(const char* run, const Figures& figures, int kills) const {
+    std::cout << "SOAK: roster " << run << ": " << kSigners << " signers, " << kCounters
+              << " counters, " << kRunMs << " ms, kills=" << kills
+              << " signed_in=" << figures.signedIn << " refused=" << figures.refused
+              << " uses_counted=" << figures.counted << " records=" << figures.records << std::endl;
+  }
+
+  test::TempDir dir;
+  std::string roster;
+};
+
+TEST_F(RosterUnderConcurrency, EightSignersAndTwoCountersLoseNothing) {
+  std::vector<Writer> writers = Writers(kRunMs);
+  Supervise(writers, nullptr);
+  const Figures figures = CheckAgainstReports(test::ReadBytes(roster), writers);
+  Print("together", figures, 0);
+  EXPECT_GT(figures.signedIn, kSigners) << "too few sign-ins to tell anything";
+  EXPECT_GT(figures.counted, kCounters);
+}
+
+TEST_F(RosterUnderConcurrency, ASignerKilledAtRandomCostsTheOthersNothing) {
+  const unsigned seed = Seed();
+  std::cout << "SOAK: roster concurrent seed=" << seed << std::endl;
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<int> delays(kShortestDelayMs, kLongestDelayMs);
+  std::uniform_int_distribution<int> victims(0, kSigners - 1);
+
+  const auto start = std::chrono::steady_clock::now();
+  const auto end = start + std::chrono::milliseconds(kRunMs);
+  auto nextKill = start + std::chrono::milliseconds(delays(random));
+  std::vector<Writer> writers = Writers(kRunMs);
+  int kills = 0;
+  // Kills a signer and starts it again after the last learner it reported, for what
+  // is left of the run.
+  auto killer = [&] {
+    const auto now = std::chrono::steady_clock::now();
+    if (now < nextKill || now >= end) return;
+    nextKill = now + std::chrono::milliseconds(delays(random));
+    Writer& victim = writers[static_cast<size_t>(victims(random))];
+    if (victim.pid < 0) return;
+    kill(victim.pid, SIGKILL);
+    while (Collect(victim)) {
+    }
+    ++kills;
+    const std::vector<Line> lines = Lines(victim.output);
+    const int first =
+        lines.empty() ? 1 : std::stoi(lines.back().name.substr(victim.args[1].size())) + 1;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - now).count();
+    victim.args[2] = std::to_string(first);
+    victim.args[3] = std::to_string(left);
+    if (!Start(victim)) ADD_FAILURE() << "cannot start " << TAZU_ROSTER_WRITER << " again";
+  };
+  Supervise(writers, killer);
+
+  // A kill may have torn the killed writer's own last record at the very end; the
+  // next sign-in lays its record over it.
+  const size_t tail = fs::file_size(roster) % kRecordBytes;
+  const int16_t last = RecordLearnerUse(kEnglishSlot, kFirstLevel, "After the run", "", "");
+  EXPECT_NE(last, -1);
+  const Figures figures = CheckAgainstReports(test::ReadBytes(roster), writers);
+  Print("with kills", figures, kills);
+  std::cout << "SOAK: roster torn bytes at the end of the run=" << tail << std::endl;
+  EXPECT_GT(kills, 0);
+  EXPECT_GT(figures.signedIn, kSigners);
 }
 
 }  // namespace

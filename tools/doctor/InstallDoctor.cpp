@@ -282,7 +282,9 @@ permission to nobody counts as read-only too).
 Only warnings (exit status 0): a missing or unreadable displaysettings.txt
 (absent allows the 800x600 switch, unreadable forbids it), a missing advert
 page or background (the advert screen closes itself at once), a damaged
-music piece beyond the first 50 the launcher ever plays.
+music piece beyond the first 50 the launcher ever plays, a roster file (or,
+before it is made, a roster folder) that other accounts cannot write (their
+learners are then not recorded; where the system has permission bits).
 
 Exit status: 0 ready, 1 problems found, 2 bad arguments or no such folder.
 )";

@@ -44,4 +44,8 @@ bool FolderWritable(const std::string& hostPath) {
 
 bool FileWritable(const std::string& hostPath) { return OwnerMayWrite(hostPath); }
 
+// Access lists are not read here: who else may write is not told.
+std::optional<bool> FolderSharedWithAll(const std::string&) { return std::nullopt; }
+std::optional<bool> FileSharedWithAll(const std::string&) { return std::nullopt; }
+
 }  // namespace tazu::doctor

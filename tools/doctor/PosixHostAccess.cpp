@@ -108,4 +108,16 @@ bool FolderWritable(const std::string& hostPath) { return Accessible(hostPath, W
 
 bool FileWritable(const std::string& hostPath) { return Accessible(hostPath, R_OK | W_OK); }
 
+std::optional<bool> FolderSharedWithAll(const std::string& hostPath) {
+  struct stat st {};
+  if (stat(hostPath.c_str(), &st) != 0) return std::nullopt;
+  return (st.st_mode & (S_IWOTH | S_IXOTH)) == (S_IWOTH | S_IXOTH);
+}
+
+std::optional<bool> FileSharedWithAll(const std::string& hostPath) {
+  struct stat st {};
+  if (stat(hostPath.c_str(), &st) != 0) return std::nullopt;
+  return (st.st_mode & (S_IROTH | S_IWOTH)) == (S_IROTH | S_IWOTH);
+}
+
 }  // namespace tazu::doctor

@@ -26,12 +26,24 @@ std::string HostFolder(const std::string& folder) {
   return host;
 }
 
+// A problem every other account has and this one has not: the launcher goes on, but
+// only for this account.
+void NotShared(Finding& finding, const std::string& host, const std::string& consequence) {
+  finding.verdict = Verdict::Damaged;
+  finding.weight = Weight::Warning;
+  finding.detail += ", but other accounts cannot write it" + ModeText(host) + ": " + consequence;
+}
+
 void CheckRosterFolder(const std::string& folder, DoctorReport& report) {
   const std::string host = HostFolder(folder);
   Finding finding{Verdict::Ok, "roster folder " + host, {}, Weight::Error};
   if (DirectoryExists(folder)) {
     if (FolderWritable(host)) {
       finding.detail = "there and writable";
+      // Only matters while the roster is still to be made.
+      if (!FileExists(folder + kRosterFileName) && FolderSharedWithAll(host) == false) {
+        NotShared(finding, host, "the roster is made at the first sign-in of this account");
+      }
     } else {
       finding.verdict = Verdict::Damaged;
       finding.detail = "not writable" + ModeText(host) + ": learners cannot be recorded";
@@ -63,6 +75,9 @@ void CheckRosterFile(const std::string& folder, DoctorReport& report) {
       finding.detail = std::to_string(learners) + (learners == 1 ? " learner" : " learners");
       if (const uintmax_t tail = size % kRecordSize; tail != 0) {
         finding.detail += ", and " + std::to_string(tail) + " bytes of a cut-off record ignored";
+      }
+      if (FileSharedWithAll(host) == false) {
+        NotShared(finding, host, "their learners are neither found nor recorded");
       }
     }
   } else if (fs::exists(fs::symlink_status(host, ec))) {

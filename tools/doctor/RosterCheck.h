@@ -4,6 +4,7 @@
 // make a folder, this only asks whether it could.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,11 @@ bool FolderWritable(const std::string& hostPath);
 bool FileWritable(const std::string& hostPath);
 // True when the folder `hostPath` could be made with its missing parents.
 bool FolderCreatable(const std::string& hostPath);
+// Whether every other account of the machine may make files in the folder
+// `hostPath`, or read and write the file `hostPath`, as its permission bits say;
+// nothing where the system has none to read.
+std::optional<bool> FolderSharedWithAll(const std::string& hostPath);
+std::optional<bool> FileSharedWithAll(const std::string& hostPath);
 
 // Adds the findings for the roster folder and the roster file.
 void CheckRoster(const RosterEnvironment& environment, DoctorReport& report);

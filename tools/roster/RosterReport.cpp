@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <fstream>
+#include <map>
 
 #include "base/Paths.h"
 #include "roster/StudentDatabase.h"
@@ -14,6 +15,8 @@ constexpr const char* kToolName = "tazu-roster";
 constexpr const char* kUsage =
     "usage: tazu-roster list [FILE]     one learner a line\n"
     "       tazu-roster export [FILE]   CSV with a header line\n"
+    "       tazu-roster check [FILE]    shared Ids, empty names, damaged records, a torn tail;\n"
+    "                                   exit status 1 when any is found\n"
     "Without FILE the roster the launcher uses is read. The roster is never written.\n";
 
 // Code page 1252 positions 0x80..0x9F; the five unassigned ones keep their C1 code.
@@ -115,6 +118,27 @@ std::string Damage(const LearnerRecord& record) {
   return {};
 }
 
+std::string RecordPlace(long long number) {
+  return "record " + std::to_string(number) + " (at byte " +
+         std::to_string((number - 1) * static_cast<long long>(kRecordSize)) + ")";
+}
+
+// The problems of one record other than a shared Id, one line each.
+void AuditRecord(const LearnerRecord& record, long long number, std::ostream& out, int& found) {
+  for (const TextField& field : kTextFields) {
+    const unsigned length = record.Raw()[field.offset];
+    if (length > field.capacity) {
+      out << RecordPlace(number) << ": its " << field.label << " length byte is " << length
+          << ", more than the " << field.capacity << " characters the field holds\n";
+      ++found;
+    }
+  }
+  if (record.Raw()[kNameOffset] == 0) {
+    out << RecordPlace(number) << ": its name is empty\n";
+    ++found;
+  }
+}
+
 void WriteRecord(const LearnerRecord& record, RosterReportFormat format, std::ostream& out) {
   out << (format == RosterReportFormat::List ? ListLine(record) : CsvRow(record)) << '\n';
 }
@@ -207,21 +231,65 @@ int ReportRoster(std::istream& in, RosterReportFormat format, std::ostream& out,
   }
 }
 
+int AuditRoster(std::istream& in, std::ostream& out) {
+  std::map<int16_t, std::vector<long long>> byId;
+  int found = 0;
+  long long records = 0;
+  LearnerRecord::Bytes bytes;
+  for (;;) {
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    const auto got = static_cast<size_t>(in.gcount());
+    if (in.bad()) {
+      out << "reading stopped after record " << records << " because of a read error\n";
+      ++found;
+      break;
+    }
+    if (got < bytes.size()) {
+      if (got > 0) {
+        out << "the last " << got << " bytes are a torn record (the file's length is not a "
+            << "multiple of " << kRecordSize << ")\n";
+        ++found;
+      }
+      break;
+    }
+    const LearnerRecord record(bytes);
+    ++records;
+    byId[record.Id()].push_back(records);
+    AuditRecord(record, records, out, found);
+  }
+  for (const auto& [id, numbers] : byId) {
+    if (numbers.size() < 2) continue;
+    out << "Id " << id << " is shared by records";
+    for (size_t i = 0; i < numbers.size(); ++i) out << (i == 0 ? " " : ", ") << numbers[i];
+    out << '\n';
+    ++found;
+  }
+  out << records << (records == 1 ? " record, " : " records, ")
+      << (found == 0 ? std::string("no problems found")
+                     : std::to_string(found) + (found == 1 ? " problem found" : " problems found"))
+      << '\n';
+  return found == 0 ? kReportOk : kReportDamaged;
+}
+
 int RunRosterTool(const std::vector<std::string>& args, const RosterEnvironment& environment,
                   std::ostream& out, std::ostream& err) {
-  const bool known = !args.empty() && (args[0] == "list" || args[0] == "export");
+  const bool known =
+      !args.empty() && (args[0] == "list" || args[0] == "export" || args[0] == "check");
   if (!known || args.size() > 2) {
     err << kUsage;
     return kReportUsageOrOpen;
   }
-  const RosterReportFormat format =
-      args[0] == "list" ? RosterReportFormat::List : RosterReportFormat::Csv;
   const std::string path = args.size() == 2 ? args[1] : RosterFilePath(environment);
-  std::ifstream in(ResolvePath(path), std::ios::binary);
-  if (!in || !FileExists(path)) {
+  // Only a plain file is opened: opening a FIFO put in the roster's place would wait.
+  std::ifstream in;
+  if (FileExists(path)) in.open(ResolvePath(path), std::ios::binary);
+  if (!in.is_open() || !in) {
     err << kToolName << ": cannot open the roster \"" << path << "\"\n";
     return kReportUsageOrOpen;
   }
+  if (args[0] == "check") return AuditRoster(in, out);
+  const RosterReportFormat format =
+      args[0] == "list" ? RosterReportFormat::List : RosterReportFormat::Csv;
   return ReportRoster(in, format, out, err);
 }
 

@@ -1,6 +1,6 @@
 // Lists a learner roster for the people who look after an installation: one line per
-// learner, or CSV for a spreadsheet. Reads only; a damaged file is reported as far
-// as it is sound, with a warning.
+// learner, or CSV for a spreadsheet, or the problems found in it. Reads only; a
+// damaged file is listed as far as it is sound, with a warning.
 #pragma once
 
 #include <istream>
@@ -34,7 +34,13 @@ std::string CsvRow(const LearnerRecord& record);
 // kReportDamaged.
 int ReportRoster(std::istream& in, RosterReportFormat format, std::ostream& out, std::ostream& err);
 
-// The whole tool: `list [FILE]` or `export [FILE]`; without FILE, the roster the
+// Reads the whole roster from `in` and reports on `out`, one a line, every Id that two
+// or more records share, every record with an empty name or a length byte beyond its
+// field, and a torn tail, then a summary line. Returns kReportOk when nothing was
+// found, kReportDamaged otherwise.
+int AuditRoster(std::istream& in, std::ostream& out);
+
+// The whole tool: `list [FILE]`, `export [FILE]` or `check [FILE]`; without FILE, the roster the
 // launcher would use in `environment`. Returns the exit code.
 int RunRosterTool(const std::vector<std::string>& args, const RosterEnvironment& environment,
                   std::ostream& out, std::ostream& err);
