@@ -7,15 +7,13 @@
 # usage: activity.sh LAUNCHER DEMO_TOOL OUT_DIR
 source "$(dirname "$0")/lib.sh"
 e2e_setup "$1" "$2" "$3"
-export TAZU_ACTIVITY_SECONDS=2
 e2e_start
 e2e_sign_in E PIET
 log="$E2E_INSTALL/activity.log"
 
 e2e_click 300 340  # mathematics
 e2e_click 30 290   # its third entry: addition
-for _ in $(seq 40); do [ -s "$log" ] && break; sleep 0.1; done
-[ -s "$log" ] || e2e_fail "the activity did not start"
+e2e_wait test -s "$log" || e2e_fail "the activity did not start"
 line=$(head -n 1 "$log")
 program=$(cut -f1 <<<"$line")
 case "$program" in
@@ -24,23 +22,20 @@ case "$program" in
 esac
 expected=$(printf '*%s\\#\t*PIET#\t*#\t*#\t*TRUE#\t*ENG#' "$(cd "$E2E_INSTALL" && pwd)")
 [ "$(cut -f2- <<<"$line")" = "$expected" ] || e2e_fail "arguments were: $(cut -f2- <<<"$line")"
-running=$(e2e_shot activity-running)
-
-sleep 3  # the stand-in ends after two seconds; the menu comes back
-back=$(e2e_shot menu-back)
-e2e_expect_color "$back" 100 262 255 255 255 40  # the open sub-menu of mathematics
+# The stand-in's window; when it ends, the menu comes back.
+running=$(e2e_finish_activity activity-running)
+back=$(e2e_wait_color menu-back 100 262 255 255 255 40)  # the open sub-menu of mathematics
 
 # A missing program: the message, then the next click works.
 rm "$E2E_INSTALL/wiskundeoptel/optel.exe"
 : >"$log"
 e2e_click 30 290
-sleep 0.8
-missing=$(e2e_shot missing-program)
+missing=$(e2e_window_color missing-program '^Pelkor Tazu$' 200 8 0 84 153 40)  # its title bar
 xdotool key Return
-sleep 0.5
+e2e_wait e2e_gone '^Pelkor Tazu$' || e2e_fail "the message did not close"
 e2e_click 30 195
-for _ in $(seq 40); do [ -s "$log" ] && break; sleep 0.1; done
-grep -q '/wiskundemaal/wiskundemaal.exe' "$log" || e2e_fail "the click after the message started nothing"
-sleep 3
+e2e_wait test -s "$log" || e2e_fail "the click after the message started nothing"
+grep -q '/wiskundemaal/wiskundemaal.exe' "$log" || e2e_fail "the click after the message started $(cat "$log")"
+e2e_finish_activity second-activity >/dev/null
 e2e_stop
 echo "PASS: activity ($running $back $missing)"

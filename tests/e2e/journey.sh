@@ -9,9 +9,6 @@
 source "$(dirname "$0")/lib.sh"
 tazu_require xmodmap
 e2e_setup "$1" "$2" "$3"
-export TAZU_ACTIVITY_SECONDS=2
-export ALLUSERSPROFILE="$E2E_TMP/profile"
-mkdir -p "$ALLUSERSPROFILE"
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$E2E_TMP/audio.raw"
 mapping_before=$(xmodmap -pp)
 
@@ -20,28 +17,26 @@ e2e_sign_in E PIET
 log="$E2E_INSTALL/activity.log"
 
 # A second copy ends at once and leaves the first running.
-(cd "$E2E_INSTALL" && XDG_RUNTIME_DIR="$E2E_TMP/runtime" timeout 20 "$E2E_LAUNCHER" \
+(cd "$E2E_INSTALL" && XDG_RUNTIME_DIR="$E2E_TMP/runtime" timeout "$E2E_PATIENCE" "$E2E_LAUNCHER" \
   >"$E2E_OUT/second.log" 2>&1) || e2e_fail "the second copy did not end by itself"
 kill -0 "$E2E_APP_PID" 2>/dev/null || e2e_fail "the first copy ended too"
 
 e2e_click 300 340  # mathematics
 e2e_click 30 290   # addition
-for _ in $(seq 40); do [ -s "$log" ] && break; sleep 0.1; done
+e2e_wait test -s "$log" || e2e_fail "the activity did not start"
 grep -q $'/wiskundeoptel/optel.exe\t\\*.*\\\\#\t\\*PIET#\t\\*#\t\\*#\t\\*TRUE#\t\\*ENG#' "$log" ||
   e2e_fail "the activity got: $(cat "$log")"
-sleep 3  # it ends after two seconds
+e2e_finish_activity activity >/dev/null
 
 e2e_click 759 505  # back: change name or language
-E2E_ANIMATION_SECONDS=1 e2e_sign_in A ""  # the field holds PIET already
-back=$(e2e_shot afrikaans-menu)
-e2e_expect_color "$back" 140 540 230 90 70  # menu_0_A.jpg
+e2e_sign_in A ""  # the field holds PIET already
+back=$(e2e_wait_color afrikaans-menu 140 540 230 90 70)  # menu_0_A.jpg
 
 e2e_click 759 566  # exit: the advert screen
-sleep 1.5
-advert=$(e2e_shot advert)
+e2e_wait e2e_shown '^advertform$' || e2e_fail "no advert screen after the exit button"
+advert=$(e2e_wait_color advert 400 80 40 40 120 30)  # the page's dark blue banner
 e2e_click 762 572  # its exit key
-for _ in $(seq 60); do kill -0 "$E2E_APP_PID" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$E2E_APP_PID" 2>/dev/null && e2e_fail "the program did not end after the advert screen"
+e2e_wait e2e_ended || e2e_fail "the program did not end after the advert screen"
 wait "$E2E_APP_PID" 2>/dev/null || true
 E2E_APP_PID=""
 

@@ -9,35 +9,45 @@
 # Prints one line per kind: "FAULT <kind>: <what happened>".
 # usage: optional-files.sh LAUNCHER DEMO_TOOL OUT_DIR MESSAGE_PROBE
 source "$(dirname "$0")/lib.sh"
+tazu_require xwininfo
 e2e_setup "$1" "$2" "$3"
 PROBE=$(readlink -f "$4")
 MASTER="$E2E_INSTALL"  # made once; each kind gets a copy
-export TAZU_ACTIVITY_SECONDS=1
 
 readonly LIBRARY_MESSAGE="This program's library files could not be loaded! Please re-install software!"
 readonly MISSING_PROGRAM_MESSAGE="The file you selected does not exists! Please re-install software!"
 # Captions of every message box the program can show: its own plain boxes carry the
 # application title, the others their kind.
 readonly BOX_CAPTIONS='^(Pelkor Tazu|Information|Warning|Error|Confirm)$'
-readonly LEAVE_SECONDS=15   # from the exit click to the end of the program
-readonly BOX_SECONDS=8      # for a message box to appear
-readonly END_SECONDS=10     # from answering a final message to the end of the program
+# Every wait below lasts until what it waits for shows, at most E2E_PATIENCE seconds.
 
 # Where the pointer rests while a box is captured, so that no button is lit by it.
-park_pointer() { xdotool mousemove --sync 799 0; sleep 0.2; }
+park_pointer() { xdotool mousemove --sync 799 0; }
 
 # box_window: the visible message box, if any.
 box_window() { xdotool search --onlyvisible --name "$BOX_CAPTIONS" 2>/dev/null | head -n 1 || true; }
 
 # wait_box: waits for a message box and prints its window.
 wait_box() {
-  local w=""
-  for _ in $(seq $((BOX_SECONDS * 10))); do
-    w=$(box_window)
-    [ -n "$w" ] && break
-    sleep 0.1
-  done
-  echo "$w"
+  e2e_wait e2e_shown "$BOX_CAPTIONS" || true
+  box_window
+}
+
+# capture WINDOW FILE: a picture of the window.
+capture() { import -window "$1" "$2" 2>/dev/null; }
+
+# same_pictures A B: whether the two pictures agree in every pixel.
+same_pictures() {
+  local diff
+  diff=$(compare -metric AE "$1" "$2" null: 2>&1 || true)
+  [ "${diff%% *}" = "0" ]
+}
+
+# settled WINDOW FILE: captures the window into FILE; whether it agrees with the
+# capture before (the box is drawn whole and the pointer's light has gone).
+settled() {
+  capture "$1" "$E2E_TMP/settling.png" || return 1
+  capture "$1" "$2" && same_pictures "$E2E_TMP/settling.png" "$2"
 }
 
 # answer_box WINDOW: clicks its one button (centred, 12 pixels above the bottom edge).
@@ -64,10 +74,9 @@ draw_reference() {
     return 1
   fi
   park_pointer
-  import -window "$w" "$E2E_OUT/reference-$name.png"
+  e2e_wait settled "$w" "$E2E_OUT/reference-$name.png" || return 1
   answer_box "$w"
-  for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  kill -9 "$pid" 2>/dev/null || true
+  e2e_wait eval "! kill -0 $pid 2>/dev/null" || kill -9 "$pid" 2>/dev/null || true
   wait "$pid"
 }
 
@@ -110,18 +119,24 @@ no_box() {
   fi
 }
 
+# shows_reference WINDOW REFERENCE FILE: captures the window into FILE; whether it
+# shows the reference picture.
+shows_reference() { capture "$1" "$3" && same_pictures "$2" "$3"; }
+
 # expect_box REFERENCE WHEN: the box must be the reference one; it is answered.
 expect_box() {
   local ref=$1 when=$2 w diff
   w=$(wait_box)
   [ -n "$w" ] || e2e_fail "$KIND: no message $when"
   park_pointer
-  import -window "$w" "$E2E_OUT/$KIND-box.png"
-  diff=$(compare -metric AE "$E2E_OUT/reference-$ref.png" "$E2E_OUT/$KIND-box.png" null: 2>&1 || true)
-  [ "${diff%% *}" = "0" ] ||
-    e2e_fail "$KIND: the message $when is not the expected one ($diff pixels differ; $E2E_OUT/$KIND-box.png)"
+  local shot="$E2E_OUT/$KIND-box.png" reference="$E2E_OUT/reference-$ref.png"
+  if ! e2e_wait shows_reference "$w" "$reference" "$shot"; then
+    diff=$(compare -metric AE "$reference" "$shot" null: 2>&1 || true)
+    e2e_fail "$KIND: the message $when is not the expected one ($diff pixels differ; $shot)"
+  fi
   answer_box "$w"
-  sleep 0.3
+  e2e_wait eval "! xwininfo -id $w 2>/dev/null | grep -q IsViewable" ||
+    e2e_fail "$KIND: the message $when did not close"
   no_box "after the message was answered"
   note "message \"$(
     [ "$ref" = library ] && echo "$LIBRARY_MESSAGE" || echo "$MISSING_PROGRAM_MESSAGE"
@@ -130,27 +145,15 @@ expect_box() {
 
 alive() { kill -0 "$E2E_APP_PID" 2>/dev/null; }
 
-# run_activity X Y PROGRAM: clicks an entry of the open subject; PROGRAM starts and ends.
+# run_activity X Y PROGRAM: clicks an entry of the open subject; PROGRAM starts, its
+# Finish button ends it, and the menu comes back.
 run_activity() {
   local log="$E2E_INSTALL/activity.log"
   : >"$log"
   e2e_click "$1" "$2"
-  for _ in $(seq 40); do [ -s "$log" ] && break; sleep 0.1; done
+  e2e_wait test -s "$log" || true
   grep -q "$3" "$log" || e2e_fail "$KIND: the entry did not start $3 ($(cat "$log"))"
-  # Its window comes, and goes after a second; the menu is back at the next watch check.
-  local seen=""
-  for _ in $(seq 60); do
-    if [ -n "$(xdotool search --onlyvisible --name '^Pelkor Tazu activity$' 2>/dev/null || true)" ]; then
-      seen=yes
-    elif [ -n "$seen" ]; then
-      break
-    fi
-    sleep 0.1
-  done
-  [ -n "$seen" ] || e2e_fail "$KIND: the activity's window never showed"
-  [ -z "$(xdotool search --onlyvisible --name '^Pelkor Tazu activity$' 2>/dev/null || true)" ] ||
-    e2e_fail "$KIND: the activity did not end"
-  sleep 0.8
+  e2e_finish_activity "$KIND-activity" >/dev/null
   alive || e2e_fail "$KIND: the launcher ended during the activity"
   no_box "after the activity"
   note "$(basename "$3") started and ended"
@@ -170,17 +173,16 @@ finish() {
   note "exit status 0"
 }
 
-# leave [self]: the exit button; the advert screen's exit key unless the advert screen
-# is meant to close by itself ("self").
+# leave [self]: the exit button; the advert screen's exit key, once its page shows,
+# unless the advert screen is meant to close by itself ("self").
 leave() {
   local mode=${1:-click} clicked="" start=$SECONDS
   no_box "before leaving"
   e2e_click 759 566
   while alive; do
-    [ $((SECONDS - start)) -lt "$LEAVE_SECONDS" ] || e2e_fail "$KIND: the program did not end after the exit button"
-    if [ -z "$clicked" ] && [ "$mode" = click ] &&
-      [ -n "$(xdotool search --onlyvisible --name '^advertform$' 2>/dev/null || true)" ]; then
-      sleep 0.5
+    [ $((SECONDS - start)) -lt "$E2E_PATIENCE" ] || e2e_fail "$KIND: the program did not end after the exit button"
+    if [ -z "$clicked" ] && [ "$mode" = click ] && e2e_shown '^advertform$' &&
+      e2e_color_is "$(e2e_shot "$KIND-advert")" 400 80 40 40 120 30; then
       e2e_click 762 572
       clicked=yes
     fi
@@ -228,7 +230,8 @@ kind_prompts_folder() {
   rm -r "$E2E_INSTALL/Sounds_eng"
   sign_in PROMPTS
   e2e_click 300 340
-  e2e_move 30 290
+  e2e_move 30 290  # its prompt is missing: the entry lights up, silently
+  e2e_wait_color "$KIND-entry" 40 298 70 140 230 40 >/dev/null
   no_box "in the menu"
   leave
 }
@@ -245,7 +248,7 @@ kind_frame_library() {
   expect_box library "at start"
   local start=$SECONDS
   while alive; do
-    [ $((SECONDS - start)) -lt "$END_SECONDS" ] || e2e_fail "$KIND: the program did not end after its message"
+    [ $((SECONDS - start)) -lt "$E2E_PATIENCE" ] || e2e_fail "$KIND: the program did not end after its message"
     sleep 0.1
   done
   note "the program ended by itself $((SECONDS - start)) s after the answer"
@@ -300,15 +303,18 @@ kind_sub_picture() {
   sign_in SUBMENU
   e2e_click 300 340
   # The lit second entry, then the third, whose picture is missing: the sub-menu
-  # picture stays as it was.
+  # picture stays as it was. Then the first lights up, so the move over the third has
+  # been taken in, without a message.
   e2e_move 30 240
   local lit kept diff
-  lit=$(e2e_shot "$KIND-entry-2")
+  lit=$(e2e_wait_color "$KIND-entry-2" 40 252 70 140 230 40)
   e2e_move 30 290
-  no_box "over the entry"
   kept=$(e2e_shot "$KIND-entry-3")
   diff=$(compare -metric AE -extract 255x246+16+178 "$lit" "$kept" null: 2>&1 || true)
   [ "${diff%% *}" = "0" ] || e2e_fail "$KIND: the sub-menu picture changed over the entry without one"
+  e2e_move 30 195
+  e2e_wait_color "$KIND-entry-1" 40 204 70 140 230 40 >/dev/null
+  no_box "over the entries"
   note "the sub-menu picture stayed as it was"
   e2e_move 150 560  # away, so that the click below moves the pointer
   run_activity 30 290 /wiskundeoptel/optel.exe

@@ -15,9 +15,8 @@ grep -q "Position: 0,0" <<<"$geometry" || e2e_fail "window not at 0,0"
 grep -q "Geometry: 800x600" <<<"$geometry" || e2e_fail "window not 800x600"
 [ "$(xdotool getwindowname "$E2E_WINDOW")" = "Pelkor! Tazu v2.1" ] || e2e_fail "wrong caption"
 
-shot=$(e2e_shot startup)
 # The reading subject's panel and the sky of the demo menu picture.
-e2e_expect_color "$shot" 140 540 230 90 70
+shot=$(e2e_wait_color startup 140 540 230 90 70)
 e2e_expect_color "$shot" 300 150 150 200 250 40
 e2e_stop
 echo "PASS: startup ($shot)"

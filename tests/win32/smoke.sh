@@ -36,21 +36,18 @@ wine "$bin/tazu-doctor.exe" "Z:$E2E_INSTALL" >"$out/doctor.txt" 2>&1 ||
   e2e_fail "tazu-doctor.exe found the demo install incomplete: $(grep -v '^OK' "$out/doctor.txt")"
 tail -n 1 "$out/doctor.txt"
 
-E2E_ANIMATION_SECONDS=${E2E_ANIMATION_SECONDS:-10}
 e2e_start
-shot=$(e2e_shot intro-start)
+shot=$(e2e_wait_color intro-start 30 100 30 30 70 20)  # the animation's dark background
 echo "window: $(xdotool getwindowname "$E2E_WINDOW") $(xdotool getwindowgeometry "$E2E_WINDOW" | tr '\n' ' ')"
 
 # A second copy finds the first and ends without a window of its own.
 started=$(date +%s)
-(cd "$E2E_INSTALL" && timeout 60 "$wrappers/launcher" >"$out/second.log" 2>&1) ||
+(cd "$E2E_INSTALL" && timeout "$E2E_PATIENCE" "$wrappers/launcher" >"$out/second.log" 2>&1) ||
   e2e_fail "the second copy did not end by itself: $(cat "$out/second.log")"
 echo "second copy ended after $(($(date +%s) - started)) s"
 kill -0 "$E2E_APP_PID" 2>/dev/null || e2e_fail "the first copy ended too"
 
-sleep "$E2E_ANIMATION_SECONDS"
-languages=$(e2e_shot intro-languages)
-e2e_expect_color "$languages" 30 100 60 120 255 40  # the blue Afrikaans lamp of intro1.jpg
+languages=$(e2e_wait_color intro-languages 30 100 60 120 255 40)  # the blue Afrikaans lamp of intro1.jpg
 e2e_stop
 wineserver -k 2>/dev/null || true
 rm -rf "$wrappers"
