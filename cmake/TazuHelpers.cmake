@@ -31,6 +31,7 @@ endif()
 # tazu_test(name SOURCES... DEPS... [LABELS...] [TIMEOUT seconds]) : one GoogleTest
 # executable under CTest; each case may take TIMEOUT seconds (120 unless given).
 # The label "tsan" also puts it into tazu_tsan_tests, the suite built under ThreadSanitizer.
+# Each test requires the CTest fixtures named in TAZU_TEST_FIXTURES (set by tests/).
 function(tazu_test name)
   cmake_parse_arguments(A "" "TIMEOUT" "SOURCES;DEPS;LABELS" ${ARGN})
   if(NOT A_TIMEOUT)
@@ -50,14 +51,28 @@ function(tazu_test name)
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES TIMEOUT 600 LABELS "${A_LABELS}"
       ENVIRONMENT "WINEDEBUG=-all;TAZU_FONT_FOLDERS=${TAZU_TEST_FONT_FOLDER}")
+    if(TAZU_TEST_FIXTURES)
+      set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED "${TAZU_TEST_FIXTURES}")
+    endif()
     return()
   endif()
   # A test that hangs fails after its time limit instead of holding up the whole run.
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT ${A_TIMEOUT})
+  # Lists (labels, fixtures) are set on the discovered cases by a script CTest reads
+  # after them: handed through gtest_discover_tests, a list's second item would be taken
+  # for the name of another property.
+  set(lists "")
   if(A_LABELS)
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-      PROPERTIES TIMEOUT ${A_TIMEOUT} LABELS "${A_LABELS}")
-  else()
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT ${A_TIMEOUT})
+    string(APPEND lists " LABELS [==[${A_LABELS}]==]")
+  endif()
+  if(TAZU_TEST_FIXTURES)
+    string(APPEND lists " FIXTURES_REQUIRED [==[${TAZU_TEST_FIXTURES}]==]")
+  endif()
+  if(lists)
+    set(script ${CMAKE_CURRENT_BINARY_DIR}/${name}_lists.cmake)
+    file(WRITE ${script}
+         "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES${lists})\nendif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
   endif()
 endfunction()
 
