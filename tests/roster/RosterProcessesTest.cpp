@@ -21,9 +21,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <memory>
 #include <set>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -122,6 +122,8 @@ class Peer {
   int exitCode_ = -1;
 };
 
+std::string OutName(int peer) { return "peer" + std::to_string(peer) + ".txt"; }
+
 void SetProfile(const std::string& folder) {
 #ifdef _WIN32
   _putenv_s("ALLUSERSPROFILE", folder.c_str());
@@ -182,34 +184,46 @@ class RosterProcessesTest : public ::testing::Test {
   std::string roster;
 };
 
+// A sign-in may be refused (-1) when the lock is not had in time, as on a machine
+// slowed down by a sanitizer; every one that returned an Id must be in the file.
 TEST_F(RosterProcessesTest, ProcessesSigningInTogetherLoseNoLearner) {
   std::vector<std::unique_ptr<Peer>> peers;
   for (int peer = 1; peer <= kSigners; ++peer) {
-    const std::string out = (dir.Path() / ("peer" + std::to_string(peer) + ".txt")).string();
-    peers.push_back(std::make_unique<Peer>(std::vector<std::string>{
-        "sign", "P" + std::to_string(peer) + "-", std::to_string(kLearnersEach), out}));
+    std::vector<std::string> args{"sign", (dir.Path() / OutName(peer)).string()};
+    for (int number = 1; number <= kLearnersEach; ++number) {
+      args.push_back("P" + std::to_string(peer) + "-" + std::to_string(number));
+    }
+    peers.push_back(std::make_unique<Peer>(args));
     ASSERT_TRUE(peers.back()->Started());
   }
   for (auto& peer : peers) EXPECT_EQ(peer->Wait(), 0);
 
   const std::string bytes = test::ReadBytes(roster);
-  ASSERT_EQ(bytes.size(), kRecordBytes * kSigners * kLearnersEach);
+  EXPECT_EQ(bytes.size() % kRecordBytes, 0u);
   std::set<int> ids;
   for (size_t i = 0; i < bytes.size() / kRecordBytes; ++i) {
     EXPECT_TRUE(ids.insert(IdAt(bytes, i)).second) << "Id " << IdAt(bytes, i) << " given twice";
   }
+  int refused = 0;
   for (int peer = 1; peer <= kSigners; ++peer) {
-    std::ifstream out(dir.Path() / ("peer" + std::to_string(peer) + ".txt"));
+    std::ifstream out(dir.Path() / OutName(peer));
     int lines = 0;
     for (std::string name, id; std::getline(out, name, '\t') && std::getline(out, id); ++lines) {
-      bool found = false;
-      for (size_t i = 0; i < bytes.size() / kRecordBytes && !found; ++i) {
-        found = NameAt(bytes, i) == name && IdAt(bytes, i) == std::stoi(id);
+      if (std::stoi(id) == -1) {
+        ++refused;
+        continue;
       }
-      EXPECT_TRUE(found) << name << " with Id " << id << " is not in the roster";
+      int found = 0;
+      for (size_t i = 0; i < bytes.size() / kRecordBytes; ++i) {
+        if (NameAt(bytes, i) == name) found += IdAt(bytes, i) == std::stoi(id) ? 1 : 2;
+      }
+      EXPECT_EQ(found, 1) << name << " with Id " << id << " is not once in the roster";
     }
     EXPECT_EQ(lines, kLearnersEach);
   }
+  EXPECT_LT(refused, kSigners * kLearnersEach / 2) << "too few sign-ins to tell anything";
+  std::cout << kSigners << " processes, " << kSigners * kLearnersEach << " sign-ins, " << refused
+            << " refused, " << bytes.size() / kRecordBytes << " records" << std::endl;
 }
 
 TEST_F(RosterProcessesTest, ALockHeldElsewhereGivesMinusOneUntilReleased) {

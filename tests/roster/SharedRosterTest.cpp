@@ -1,7 +1,8 @@
 // A roster shared by every account of a POSIX machine: made so that others may write
 // it whatever the umask, written in turn by two accounts, never followed through a
 // link or into a FIFO, and serialised by a lock that a killed holder cannot keep.
-// The second account is `nobody`, reached through setuid in a child process.
+// The second account is `nobody`, reached through setuid in a child process that then
+// runs tazu-roster-peer.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -13,7 +14,7 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <functional>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,7 +30,6 @@ namespace tazu {
 namespace {
 
 constexpr uid_t kNobody = 65534;
-constexpr int kMaxResults = 8;
 constexpr mode_t kModeBits = 07777;
 
 mode_t ModeOf(const fs::path& path) {
@@ -37,27 +37,42 @@ mode_t ModeOf(const fs::path& path) {
   return stat(path.c_str(), &st) == 0 ? (st.st_mode & kModeBits) : 0;
 }
 
-// Runs `calls` as nobody in a child process and hands back what they returned;
-// nothing when the child could not become nobody or did not finish.
-std::optional<std::vector<int16_t>> AsNobody(const std::function<std::vector<int16_t>()>& calls) {
-  int ends[2];
-  if (pipe(ends) != 0) return std::nullopt;
+// Signs `names` in as nobody: tazu-roster-peer (a copy every account may run) started
+// by a child process that gave up root, with ALLUSERSPROFILE naming `profile`, where
+// it also leaves its report. The Ids it got, or nothing when it could not run.
+std::optional<std::vector<int>> SignInAsNobody(const fs::path& profile,
+                                               const std::vector<std::string>& names) {
+  const fs::path peer = profile.parent_path() / "tazu-roster-peer";
+  std::error_code ec;
+  fs::copy_file(TAZU_ROSTER_PEER, peer, fs::copy_options::overwrite_existing, ec);
+  fs::permissions(peer, fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec, ec);
+  const fs::path report = profile / "peer-report.txt";
+  fs::remove(report, ec);
+  std::vector<std::string> args{peer.string(), "sign", report.string()};
+  args.insert(args.end(), names.begin(), names.end());
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  std::string profileEntry = "ALLUSERSPROFILE=" + profile.string();
+  char* envp[] = {profileEntry.data(), nullptr};
+
+  // Only async-signal-safe calls between fork and exec: the parent has threads.
   const pid_t child = fork();
   if (child == 0) {
-    close(ends[0]);
-    if (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0) _exit(1);
-    const std::vector<int16_t> results = calls();
-    const auto bytes = static_cast<ssize_t>(results.size() * sizeof(int16_t));
-    _exit(write(ends[1], results.data(), static_cast<size_t>(bytes)) == bytes ? 0 : 1);
+    if (setgroups(0, nullptr) == 0 && setgid(kNobody) == 0 && setuid(kNobody) == 0) {
+      execve(argv[0], argv.data(), envp);
+    }
+    _exit(1);
   }
-  close(ends[1]);
-  int16_t buffer[kMaxResults];
-  const ssize_t got = read(ends[0], buffer, sizeof buffer);
-  close(ends[0]);
   int status = 0;
   waitpid(child, &status, 0);
-  if (got < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
-  return std::vector<int16_t>(buffer, buffer + got / static_cast<ssize_t>(sizeof(int16_t)));
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+  std::vector<int> ids;
+  std::ifstream in(report);
+  for (std::string name, id; std::getline(in, name, '\t') && std::getline(in, id);) {
+    ids.push_back(std::stoi(id));
+  }
+  return ids;
 }
 
 // A child process that takes the roster lock on the documented byte, as any other
@@ -129,15 +144,15 @@ TEST_F(SharedRosterTest, TwoAccountsTakeTurnsOnOneRoster) {
   if (geteuid() != 0) GTEST_SKIP() << "only root can act as a second account";
   // The documents folder is made by this account, the roster in it by nobody: with
   // fs.protected_regular, an O_CREAT open of it by this account would be refused.
-  fs::permissions(dir.Path(), fs::perms::others_exec, fs::perm_options::add);
+  fs::permissions(dir.Path(), fs::perms::others_read | fs::perms::others_exec,
+                  fs::perm_options::add);
   fs::permissions(dir.Path() / "profile", fs::perms::all);
   RosterFolder(env);
   ASSERT_TRUE(fs::is_directory(Documents()));
 
-  const auto first = AsNobody(
-      [this] { return std::vector<int16_t>{RecordLearnerUse(env, 3, 1, "ANNA", "", "")}; });
+  const auto first = SignInAsNobody(dir.Path() / "profile", {"ANNA"});
   ASSERT_TRUE(first) << "cannot run as nobody";
-  EXPECT_EQ(*first, std::vector<int16_t>{1});
+  EXPECT_EQ(*first, std::vector<int>{1});
   struct stat st {};
   ASSERT_EQ(stat(Roster().c_str(), &st), 0);
   EXPECT_EQ(st.st_uid, kNobody);
@@ -146,12 +161,9 @@ TEST_F(SharedRosterTest, TwoAccountsTakeTurnsOnOneRoster) {
   EXPECT_EQ(FindLearner(env, "ANNA", "", ""), 1);
   EXPECT_EQ(RecordLearnerUse(env, 4, 1, "BEN", "", ""), 2);
 
-  const auto second = AsNobody([this] {
-    return std::vector<int16_t>{FindLearner(env, "BEN", "", ""),
-                                RecordLearnerUse(env, 4, 1, "CARL", "", "")};
-  });
+  const auto second = SignInAsNobody(dir.Path() / "profile", {"BEN", "CARL"});
   ASSERT_TRUE(second);
-  EXPECT_EQ(*second, (std::vector<int16_t>{2, 3}));
+  EXPECT_EQ(*second, (std::vector<int>{2, 3}));
   EXPECT_EQ(fs::file_size(Roster()), 3u * 708u);
 }
 
