@@ -102,8 +102,8 @@ TEST_F(RosterPlan, ReportsARosterOtherAccountsCannotWriteAsAWarning) {
   EXPECT_EQ(folder.Findings()[0].verdict, Verdict::Damaged);
   EXPECT_EQ(folder.Findings()[0].weight, Weight::Warning);
   EXPECT_THAT(folder.Findings()[0].detail,
-              HasSubstr("other accounts cannot write it (mode 0741): the roster is made at the "
-                        "first sign-in of this account"));
+              HasSubstr("other accounts cannot write it (mode 0741): until an account that may "
+                        "signs a learner in, theirs are not recorded"));
   EXPECT_TRUE(folder.Passed());
 
   // Once it is there, the file does.

@@ -42,7 +42,8 @@ void CheckRosterFolder(const std::string& folder, DoctorReport& report) {
       finding.detail = "there and writable";
       // Only matters while the roster is still to be made.
       if (!FileExists(folder + kRosterFileName) && FolderSharedWithAll(host) == false) {
-        NotShared(finding, host, "the roster is made at the first sign-in of this account");
+        NotShared(finding, host,
+                  "until an account that may signs a learner in, theirs are not recorded");
       }
     } else {
       finding.verdict = Verdict::Damaged;
