@@ -60,9 +60,14 @@ else()
   # loads at run time by name.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "fluid-soundfont-gm, fonts-liberation2, fonts-urw-base35")
+  # The kiosk session (pelkor-tazu-kiosk) runs the launcher inside cage with XWayland;
+  # the launcher itself runs without them.
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "cage, xwayland")
   # After installing: /var/lib/pelkor-tazu (1777) with an empty tazu_students.dat (root,
   # 0666), so that every account of the machine shares one roster.
-  set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/cmake/debian/postinst)
+  # The kiosk session's settings are the administrator's: an upgrade keeps them.
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/cmake/debian/postinst
+                                         ${PROJECT_SOURCE_DIR}/cmake/debian/conffiles)
   set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 endif()
 

@@ -55,7 +55,18 @@ for program in "$@"; do
 done
 has_file usr/share/doc/pelkor-tazu/README.md
 case " $* " in
-  *" pelkor-tazu "*) is_program usr/bin/system/sndvol32.exe ;;
+  *" pelkor-tazu "*)
+    is_program usr/bin/system/sndvol32.exe
+    # The kiosk session: its program, settings kept over upgrades, login-screen entries.
+    is_program usr/bin/pelkor-tazu-kiosk
+    has_file etc/pelkor-tazu/kiosk.conf
+    has_file usr/share/wayland-sessions/pelkor-tazu.desktop
+    has_file usr/share/xsessions/pelkor-tazu.desktop
+    case "$(field Recommends)" in
+      *cage*xwayland*) ;;
+      *) fail "Recommends lacks cage and xwayland: $(field Recommends)" ;;
+    esac
+    ;;
 esac
 
 # The post-install step: a shared roster folder (1777) with an empty roster every account
@@ -63,6 +74,10 @@ esac
 # learners; a link planted in the roster's place is never followed.
 dpkg-deb -e "$deb" "$work/control"
 [ -x "$work/control/postinst" ] || fail "no executable postinst"
+case " $* " in
+  *" pelkor-tazu "*) grep -qx /etc/pelkor-tazu/kiosk.conf "$work/control/conffiles" ||
+    fail "kiosk.conf is not a conffile" ;;
+esac
 mode() { stat -c %a "$1"; }
 shared="$work/target/var/lib/pelkor-tazu"
 DPKG_ROOT="$work/target" sh "$work/control/postinst" configure || fail "postinst failed"
