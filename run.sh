@@ -1,18 +1,26 @@
 #!/usr/bin/env bash
-# Builds the launcher, makes a demo install folder when there is none, and starts the
+# Builds the launcher, its tools and the stand-in activity (not the tests: ./test.sh
+# builds those), makes a demo install folder when there is none, and starts the
 # launcher inside it. Without a display a virtual X server is started first.
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$(pwd)
-./scripts/install-deps.sh
-cmake --preset default >/dev/null
-cmake --build --preset default -j"$(nproc)" --target pelkor-tazu tazu-demo-install tazu-activity
+./scripts/install-deps.sh run
+cmake --preset run >/dev/null
+cmake --build --preset run -j"$(nproc)"
 
 if [ ! -d demo-install ]; then
   echo "Creating the demo install folder demo-install/"
   build/bin/tazu-demo-install demo-install
 fi
 
+if [ -z "${DISPLAY:-}" ] && [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  # The launcher is an X program: on Wayland it runs through XWayland, which this
+  # session does not offer.
+  echo "This Wayland session has no X server for the launcher (DISPLAY is not set)." >&2
+  echo "Install xwayland (apt-get install xwayland), log in again and start ./run.sh again." >&2
+  exit 1
+fi
 if [ -z "${DISPLAY:-}" ]; then
   number_file=$(mktemp)
   Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &

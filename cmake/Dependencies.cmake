@@ -1,6 +1,6 @@
 # GoogleTest is built from Debian's source package so that it carries the same
 # sanitizer instrumentation as our code; the prebuilt library is the fallback.
-if(NOT TAZU_FUZZ)
+if(TAZU_TESTS AND NOT TAZU_FUZZ)
   if(EXISTS /usr/src/googletest/CMakeLists.txt)
     set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
     set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
