@@ -24,7 +24,11 @@ expected=$(printf '*%s\\#\t*PIET#\t*#\t*#\t*TRUE#\t*ENG#' "$(cd "$E2E_INSTALL" &
 [ "$(cut -f2- <<<"$line")" = "$expected" ] || e2e_fail "arguments were: $(cut -f2- <<<"$line")"
 # The stand-in's window; when it ends, the menu comes back.
 running=$(e2e_finish_activity activity-running)
-back=$(e2e_wait_color menu-back 100 262 255 255 255 40)  # the open sub-menu of mathematics
+# The open sub-menu of mathematics, and the sky where the activity's window was.
+back_again() { e2e_color_is "$1" 100 262 255 255 255 40 && e2e_color_is "$1" 400 195 150 200 250 40; }
+back=$(e2e_wait_shot menu-back back_again) || back="$E2E_OUT/menu-back.png"
+e2e_expect_color "$back" 100 262 255 255 255 40
+e2e_expect_color "$back" 400 195 150 200 250 40
 
 # A missing program: the message, then the next click works.
 rm "$E2E_INSTALL/wiskundeoptel/optel.exe"

@@ -164,14 +164,17 @@ e2e_window_color() {
 # e2e_finish_activity NAME: the stand-in activity a click started (without
 # TAZU_ACTIVITY_SECONDS its window stays until Finish is pressed): waits for its window
 # and its blue title bar, keeps that shot as NAME and prints its path, presses Finish,
-# and waits until the menu is back.
+# and waits until the launcher has taken the end in: it collects its ended child at
+# the check that brings the menu back (until then the child stays a zombie).
 e2e_finish_activity() {
-  local regex='^Pelkor Tazu activity$' shot window X Y WIDTH HEIGHT SCREEN
+  local regex='^Pelkor Tazu activity$' shot window pid X Y WIDTH HEIGHT SCREEN
   shot=$(e2e_window_color "$1" "$regex" 200 12 0 84 153 40)
   window=$(xdotool search --onlyvisible --name "$regex" | head -n 1)
+  pid=$(xdotool getwindowpid "$window")
   eval "$(xdotool getwindowgeometry --shell "$window")"
   e2e_click $((X + WIDTH - 12 - 45)) $((Y + HEIGHT - 12 - 14))  # Finish
   e2e_wait e2e_gone "$regex" || e2e_fail "the activity did not end on Finish"
+  e2e_wait test ! -e "/proc/$pid" || e2e_fail "the launcher did not take in the end of the activity"
   e2e_wait e2e_shown '^Pelkor! Tazu v2\.1$' || e2e_fail "the menu did not come back"
   echo "$shot"
 }
