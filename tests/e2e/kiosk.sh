@@ -10,9 +10,7 @@ launcher=$(readlink -f "$1")
 demo_tool=$(readlink -f "$2")
 out=$3
 mkdir -p "$out"
-for tool in cage Xwayland grim convert runuser; do
-  command -v "$tool" >/dev/null || e2e_fail "$tool is not installed"
-done
+tazu_require cage Xwayland grim convert runuser
 kiosk="$(dirname "$launcher")/pelkor-tazu-kiosk"
 [ -x "$kiosk" ] || e2e_fail "no pelkor-tazu-kiosk beside $launcher"
 
@@ -51,23 +49,18 @@ chmod 700 "$tmp/runtime"
 session_pid=$!
 
 shot="$out/kiosk-intro.png"
-socket=""
-for _ in $(seq 600); do
+# The console of the intro, at 1.2 times its size, centred: 800x600 becomes 960x720 from
+# x=160, and its grey body at (400,450) lies at (640,540).
+intro_shown() {
   kill -0 "$session_pid" 2>/dev/null || e2e_fail "the session ended: $(cat "$out/session.log")"
+  local socket
   socket=$(find "$tmp/runtime" -maxdepth 1 -name 'wayland-*' -type s 2>/dev/null | head -n 1)
-  if [ -n "$socket" ] &&
+  [ -n "$socket" ] &&
     "${as_user[@]}" env XDG_RUNTIME_DIR="$tmp/runtime" WAYLAND_DISPLAY="$(basename "$socket")" \
-      grim "$tmp/shot.png" 2>/dev/null; then
-    # The console of the intro, at 1.2 times its size, centred: 800x600 becomes
-    # 960x720 from x=160. Its grey body at (400,450) lies at (640,540).
-    read -r r g b <<<"$(e2e_pixel "$tmp/shot.png" 640 540)"
-    if [ $((r - 100)) -ge -20 ] && [ $((r - 100)) -le 20 ] && [ $((b - 130)) -ge -20 ] &&
-      [ $((b - 130)) -le 20 ]; then
-      break
-    fi
-  fi
-  sleep 0.1
-done
+      grim "$tmp/shot.png" 2>/dev/null &&
+    e2e_color_is "$tmp/shot.png" 640 540 100 110 130
+}
+e2e_wait intro_shown || true
 [ -f "$tmp/shot.png" ] || e2e_fail "grim took no picture of cage's output"
 cp "$tmp/shot.png" "$shot"
 [ "$(convert "$shot" -format '%w %h' info:)" = "1280 720" ] || e2e_fail "cage's output is not 1280x720"

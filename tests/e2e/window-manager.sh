@@ -8,10 +8,9 @@
 # - the menu covers the panel, gets out of an activity's way and comes back after it.
 # usage: window-manager.sh LAUNCHER DEMO_TOOL OUT_DIR
 source "$(dirname "$0")/lib.sh"
+tazu_require openbox tint2 wmctrl xwininfo
 e2e_setup "$1" "$2" "$3"
 export TAZU_ACTIVITY_SECONDS=2
-export ALLUSERSPROFILE="$E2E_TMP/profile"
-mkdir -p "$ALLUSERSPROFILE"
 roster="$ALLUSERSPROFILE/documents/tazu_students.dat"
 
 openbox --sm-disable >"$E2E_OUT/openbox.log" 2>&1 &
@@ -19,15 +18,6 @@ wm_pid=$!
 tint2 >"$E2E_OUT/tint2.log" 2>&1 &
 panel_pid=$!
 trap 'kill $panel_pid $wm_pid 2>/dev/null || true; e2e_cleanup' EXIT
-wait_until() {  # wait_until SECONDS COMMAND...: polls until the command succeeds
-  local limit=$(($1 * 10))
-  shift
-  for _ in $(seq "$limit"); do
-    "$@" >/dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  return 1
-}
 panel_mapped() {
   local id
   for id in $(xdotool search --class tint2 2>/dev/null); do
@@ -37,37 +27,34 @@ panel_mapped() {
 }
 active_is() { [ "$(xdotool getactivewindow getwindowname 2>/dev/null)" = "$1" ]; }
 active_is_not() { ! active_is "$1"; }
-launcher_ended() { ! kill -0 "$E2E_APP_PID" 2>/dev/null; }
 
-wait_until 30 wmctrl -m || e2e_fail "openbox did not start"
-wait_until 30 panel_mapped || e2e_fail "the tint2 panel did not appear"
+e2e_wait wmctrl -m >/dev/null 2>&1 || e2e_fail "openbox did not start"
+e2e_wait panel_mapped || e2e_fail "the tint2 panel did not appear"
 
 # 1. Closed by the window manager on the first showing.
 e2e_start
-wait_until 60 active_is "Pelkor! Tazu v2.0" || e2e_fail "the intro screen did not become active"
+e2e_wait active_is "Pelkor! Tazu v2.0" || e2e_fail "the intro screen did not become active"
 panel_mapped && e2e_fail "the panel stays above the launcher"
-intro=$(e2e_shot intro-under-openbox)
-e2e_expect_color "$intro" 20 590 30 30 70      # the starry sky where the panel lies
-e2e_expect_color "$intro" 400 450 100 110 130  # the console
+intro=$(e2e_wait_color intro-under-openbox 400 450 100 110 130)  # the console
+e2e_expect_color "$intro" 20 590 30 30 70  # the starry sky where the panel lies
 wmctrl -c :ACTIVE:
-wait_until 60 active_is "advertform" || e2e_fail "no advert screen after the close request"
-advert=$(e2e_shot advert-after-close)
-e2e_expect_color "$advert" 150 100 39 40 120  # the page's blue heading
+e2e_wait active_is "advertform" || e2e_fail "no advert screen after the close request"
+advert=$(e2e_wait_color advert-after-close 150 100 39 40 120)  # the page's blue heading
 wmctrl -c :ACTIVE:
-wait_until 60 launcher_ended || e2e_fail "the launcher did not end after the advert screen"
+e2e_wait e2e_ended || e2e_fail "the launcher did not end after the advert screen"
 wait "$E2E_APP_PID" || e2e_fail "the launcher ended with status $?"
 E2E_APP_PID=""
 [ ! -s "$roster" ] || e2e_fail "the roster holds $(stat -c %s "$roster") bytes after a cancelled intro"
-wait_until 30 panel_mapped || e2e_fail "the panel is not back after the end"
+e2e_wait panel_mapped || e2e_fail "the panel is not back after the end"
 
 # 2. A damaged name prompt: no box, the name goes in, the learner signs in.
 printf 'RIFF\0\0\0\0WAVEjunk' >"$E2E_INSTALL/Sounds_eng/in2.wav"
 e2e_start
-wait_until 60 active_is "Pelkor! Tazu v2.0" || e2e_fail "the intro screen did not come back"
+e2e_wait active_is "Pelkor! Tazu v2.0" || e2e_fail "the intro screen did not come back"
 e2e_sign_in E PIET
-wait_until 30 active_is "Pelkor! Tazu v2.1" || e2e_fail "the menu did not follow the intro"
-menu=$(e2e_shot menu-after-damaged-prompt)
-e2e_expect_color "$menu" 140 540 230 90 70  # the reading panel of menu_0_E.jpg: no box over it
+e2e_wait active_is "Pelkor! Tazu v2.1" || e2e_fail "the menu did not follow the intro"
+# The reading panel of menu_0_E.jpg, with no box over it.
+menu=$(e2e_wait_color menu-after-damaged-prompt 140 540 230 90 70)
 [ "$(stat -c %s "$roster")" = 708 ] || e2e_fail "PIET is not on the roster"
 grep -aq PIET "$roster" || e2e_fail "the roster record is not PIET's"
 panel_mapped && e2e_fail "the panel shows above the menu"
@@ -76,11 +63,10 @@ panel_mapped && e2e_fail "the panel shows above the menu"
 log="$E2E_INSTALL/activity.log"
 e2e_click 300 340  # mathematics
 e2e_click 30 290   # addition
-wait_until 30 test -s "$log" || e2e_fail "the activity did not start"
-wait_until 30 active_is_not "Pelkor! Tazu v2.1" || e2e_fail "the menu stayed in front of the activity"
-wait_until 60 active_is "Pelkor! Tazu v2.1" || e2e_fail "the menu did not come back after the activity"
-back=$(e2e_shot menu-after-activity)
-e2e_expect_color "$back" 100 262 255 255 255 40  # the open sub-menu of mathematics
+e2e_wait test -s "$log" || e2e_fail "the activity did not start"
+e2e_wait active_is_not "Pelkor! Tazu v2.1" || e2e_fail "the menu stayed in front of the activity"
+e2e_wait active_is "Pelkor! Tazu v2.1" || e2e_fail "the menu did not come back after the activity"
+back=$(e2e_wait_color menu-after-activity 100 262 255 255 255 40)  # mathematics still open
 e2e_stop
-wait_until 30 panel_mapped || e2e_fail "the panel is not back after the end"
+e2e_wait panel_mapped || e2e_fail "the panel is not back after the end"
 echo "PASS: window-manager ($intro $advert $menu $back)"
