@@ -55,5 +55,8 @@ if [ -x "$bin/bench_minimal_sdl" ]; then
   run "start-up and idle" bash bench/startup/startup_bench.sh "$bin/pelkor-tazu" \
     "$bin/bench_minimal_sdl" "$bin/tazu-demo-install"
 fi
+if [ -x "$bin/scaled_present" ]; then
+  run "scaled to 1920x1080" bash bench/graphics/scaled_bench.sh "$bin"
+fi
 [ "$broken" -eq 0 ] || exit 2
 exit $missed
