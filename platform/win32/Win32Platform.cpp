@@ -17,6 +17,7 @@
 #include <stdexcept>
 
 #include "platform/NativePlatform.h"
+#include "platform/win32/DibInfo.h"
 #include "platform/win32/Win32Desktop.h"
 #include "platform/win32/Win32Folders.h"
 #include "platform/win32/Win32Media.h"
@@ -100,18 +101,6 @@ LPCSTR StandardCursorId(StandardCursor kind) {
       break;
   }
   return IDC_ARROW;
-}
-
-// A top-down 32-bit DIB header for `width` x `height` pixels.
-BITMAPINFO DibInfo(int width, int height) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  return info;
 }
 
 }  // namespace
@@ -272,7 +261,7 @@ void Win32Platform::Present(WindowHandle window, const Bitmap32& image, const Re
   HDC dc = GetDC(hwnd);
   if (dc == nullptr) return;
   // A DIB of just the rows shown, so that the source origin cannot be misread.
-  const BITMAPINFO info = DibInfo(image.Width(), r.Height());
+  const BITMAPINFO info = TopDownDibInfo(image.Width(), r.Height());
   SetDIBitsToDevice(dc, r.left, r.top, static_cast<DWORD>(r.Width()),
                     static_cast<DWORD>(r.Height()), r.left, 0, 0, static_cast<UINT>(r.Height()),
                     image.Row(r.top), &info, DIB_RGB_COLORS);
@@ -308,7 +297,7 @@ void* Win32Platform::MakeColorCursor(const ColorCursor& source) const {
   const Bitmap32& image = source.image;
   const Point hotSpot = source.hotSpot;
   if (image.Empty()) return nullptr;
-  const BITMAPINFO info = DibInfo(image.Width(), image.Height());
+  const BITMAPINFO info = TopDownDibInfo(image.Width(), image.Height());
   void* bits = nullptr;
   HBITMAP color = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (color == nullptr) return nullptr;

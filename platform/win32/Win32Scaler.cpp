@@ -2,20 +2,10 @@
 
 #include <windows.h>
 
+#include "platform/win32/DibInfo.h"
+
 namespace tazu {
 namespace {
-
-// A top-down 32-bit DIB header for `width` x `height` pixels.
-BITMAPINFO RowsInfo(int width, int height) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  return info;
-}
 
 void FillBars(HDC dc, const ScaledView& view) {
   const Rect picture = view.Target();
@@ -53,7 +43,7 @@ bool DrawScaledDib(void* dcHandle, const Bitmap32& image, const Rect& area,
   SetStretchBltMode(dc, view.Smooth() ? HALFTONE : COLORONCOLOR);
   SetBrushOrgEx(dc, 0, 0, nullptr);  // HALFTONE needs the origin set after the mode
   // A DIB of just the rows read, so that the source origin cannot be misread.
-  const BITMAPINFO info = RowsInfo(image.Width(), source.Height());
+  const BITMAPINFO info = TopDownDibInfo(image.Width(), source.Height());
   const int lines = StretchDIBits(
       dc, sourceDest.left, sourceDest.top, sourceDest.Width(), sourceDest.Height(), source.left, 0,
       source.Width(), source.Height(), image.Row(source.top), &info, DIB_RGB_COLORS, SRCCOPY);
