@@ -45,6 +45,18 @@ T* Place(TForm2* form, const char* name, int left, int top, int width, int heigh
   return control;
 }
 
+// Loads a picture the screen cannot do without; false when it is absent or cannot be
+// decoded, which the screen treats alike.
+bool LoadNeededPicture(TImage& image, const std::string& path) {
+  if (!FileExists(path)) return false;
+  try {
+    image.Picture().LoadFromFile(path);
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
 }  // namespace
 
 TForm2::TForm2(TComponent* owner, TForm1& menu)
@@ -135,18 +147,6 @@ void TForm2::BuildControls() {
 
 int TForm2::FrameCountFromName(const std::string& libraryName) {
   return intro::FrameCountFromName(libraryName);
-}
-
-// Loads a picture the screen cannot do without; false when it is absent or cannot be
-// decoded, which the screen treats alike.
-static bool LoadNeededPicture(TImage& image, const std::string& path) {
-  if (!FileExists(path)) return false;
-  try {
-    image.Picture().LoadFromFile(path);
-    return true;
-  } catch (const std::exception&) {
-    return false;
-  }
 }
 
 void TForm2::EndWithMessage(const char* message) {
