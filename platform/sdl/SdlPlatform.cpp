@@ -202,10 +202,14 @@ WindowHandle SdlPlatform::CreateWindow(const WindowOptions& options) {
   const WindowHandle handle = SDL_GetWindowID(w);
   windows_[handle] = w;
   bounds_[handle] = options.bounds;
+  if (options.popup) popups_.insert(handle);
   return handle;
 }
 
 void SdlPlatform::DestroyWindow(WindowHandle window) {
+  Uncover(window);
+  coveredBy_.erase(window);
+  popups_.erase(window);
   if (SDL_Window* w = Find(window)) {
     SDL_DestroyWindow(w);
     windows_.erase(window);
@@ -267,15 +271,46 @@ void SdlPlatform::SetWindowState(WindowHandle window, WindowState state) {
   if (w == nullptr) return;
   switch (state) {
     case WindowState::Hidden:
+      coveredBy_.erase(window);
       SDL_HideWindow(w);
+      Uncover(window);
       break;
     case WindowState::Normal:
+      if (coveredBy_.contains(window)) break;  // shown again when its cover goes
       SDL_ShowWindow(w);
       SDL_RestoreWindow(w);
+      CoverOthers(window);
       break;
     case WindowState::Minimized:
       SDL_MinimizeWindow(w);
       break;
+  }
+}
+
+// A window shown over the whole of another (a screen shown modally over the menu) takes
+// that one off the screen until it goes. A kiosk compositor such as cage stacks X
+// windows its own way and may keep the one below on top, taking the pointer; a window
+// that is not there cannot.
+void SdlPlatform::CoverOthers(WindowHandle cover) {
+  if (popups_.contains(cover)) return;
+  const Rect& over = bounds_[cover];
+  for (const auto& [handle, w] : windows_) {
+    if (handle == cover || popups_.contains(handle) || coveredBy_.contains(handle)) continue;
+    if ((SDL_GetWindowFlags(w) & SDL_WINDOW_SHOWN) == 0) continue;
+    if (bounds_[handle].Intersect(over) != bounds_[handle]) continue;
+    coveredBy_[handle] = cover;
+    SDL_HideWindow(w);
+  }
+}
+
+void SdlPlatform::Uncover(WindowHandle cover) {
+  for (auto it = coveredBy_.begin(); it != coveredBy_.end();) {
+    if (it->second != cover) {
+      ++it;
+      continue;
+    }
+    if (SDL_Window* w = Find(it->first)) SDL_ShowWindow(w);
+    it = coveredBy_.erase(it);
   }
 }
 

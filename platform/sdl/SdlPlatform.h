@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 
 #include "platform/Platform.h"
 #include "platform/ScaledView.h"
@@ -117,6 +118,11 @@ class SdlPlatform : public Platform {
   bool Translate(const SDL_Event& in, Event& out);
   // Window placement and views of the scaled presentation.
   void PlaceWindow(WindowHandle window);
+  // Windows taken off the screen while another covers them whole, by their cover.
+  void CoverOthers(WindowHandle cover);
+  void Uncover(WindowHandle cover);
+  std::map<WindowHandle, WindowHandle> coveredBy_;
+  std::set<WindowHandle> popups_;
   ScaledView ViewOf(WindowHandle window) const;
   Point ToLogical(uint32_t windowId, Point p) const;
   SDL_Cursor* MakeColorCursor(const ColorCursor& source) const;
