@@ -154,6 +154,9 @@ int TForm::ShowModal() {
     }
   }
   TForm* previous = app.ActiveForm();
+  if (previous != nullptr && previous != this && previous->Visible()) {
+    app.GetPlatform().SetWindowOwner(handle_, previous->handle_);
+  }
   auto restore = [&] {
     for (TForm* form : disabled) form->SetEnabled(true);
     modal_ = false;

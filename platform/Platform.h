@@ -236,6 +236,10 @@ class Platform {
   virtual void SetWindowState(WindowHandle window, WindowState state) = 0;
   // Brings the window to the front and gives it the input focus.
   virtual void RaiseWindow(WindowHandle window) = 0;
+  // Makes `window` a dialog of `owner`: window managers keep it over its owner, and a
+  // kiosk compositor, which fills its screen with every other window, centres it at its
+  // own size.
+  virtual void SetWindowOwner(WindowHandle /*window*/, WindowHandle /*owner*/) {}
   // Shows `area` (window coordinates) of `image`, the window's whole back buffer.
   virtual void Present(WindowHandle window, const Bitmap32& image, const Rect& area) = 0;
   virtual Rect ScreenRect() = 0;

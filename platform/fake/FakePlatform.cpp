@@ -44,6 +44,10 @@ void FakePlatform::SetWindowState(WindowHandle window, WindowState state) {
 
 void FakePlatform::RaiseWindow(WindowHandle window) { ++windows.at(window).raiseCount; }
 
+void FakePlatform::SetWindowOwner(WindowHandle window, WindowHandle owner) {
+  windows.at(window).owner = owner;
+}
+
 void FakePlatform::Present(WindowHandle window, const Bitmap32& image, const Rect& area) {
   WindowRecord& w = windows.at(window);
   if (w.image.Width() != image.Width() || w.image.Height() != image.Height()) {

@@ -26,6 +26,7 @@ class FakePlatform : public Platform {
     Bitmap32 image;  // what has been presented so far, window-sized
     int presentCount = 0;
     int raiseCount = 0;
+    WindowHandle owner = 0;
     bool destroyed = false;
   };
 
@@ -38,6 +39,7 @@ class FakePlatform : public Platform {
   void SetWindowBounds(WindowHandle window, const Rect& bounds) override;
   void SetWindowState(WindowHandle window, WindowState state) override;
   void RaiseWindow(WindowHandle window) override;
+  void SetWindowOwner(WindowHandle window, WindowHandle owner) override;
   void Present(WindowHandle window, const Bitmap32& image, const Rect& area) override;
   Rect ScreenRect() override { return screen; }
   Point CursorPos() override { return cursorPos; }

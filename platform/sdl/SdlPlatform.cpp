@@ -190,26 +190,66 @@ SDL_Window* SdlPlatform::Find(WindowHandle window) const {
   return it == windows_.end() ? nullptr : it->second;
 }
 
-WindowHandle SdlPlatform::CreateWindow(const WindowOptions& options) {
+namespace {
+
+SDL_Window* MakeWindow(const std::string& title, const Rect& b, bool popup) {
   uint32_t flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
-  if (options.popup)
-    flags |= SDL_WINDOW_TOOLTIP | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR;
+  if (popup) flags |= SDL_WINDOW_TOOLTIP | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR;
+  return SDL_CreateWindow(title.c_str(), b.left, b.top, std::max(1, b.Width()),
+                          std::max(1, b.Height()), flags);
+}
+
+}  // namespace
+
+WindowHandle SdlPlatform::CreateWindow(const WindowOptions& options) {
   const Rect b = scaled_ ? scaled_->Place(options.bounds) : options.bounds;
-  SDL_Window* w = SDL_CreateWindow(options.title.c_str(), b.left, b.top, std::max(1, b.Width()),
-                                   std::max(1, b.Height()), flags);
+  SDL_Window* w = MakeWindow(options.title, b, options.popup);
   if (w == nullptr)
     throw std::runtime_error(std::string("Cannot create a window: ") + SDL_GetError());
   const WindowHandle handle = SDL_GetWindowID(w);
   windows_[handle] = w;
   bounds_[handle] = options.bounds;
-  if (options.popup) popups_.insert(handle);
+  if (options.popup)
+    popups_.insert(handle);
+  else
+    unshownSize_[handle] = {b.Width(), b.Height()};
   return handle;
+}
+
+WindowHandle SdlPlatform::HandleOf(uint32_t sdlId) const {
+  const auto it = handleOf_.find(sdlId);
+  return it == handleOf_.end() ? sdlId : it->second;
+}
+
+// A window manager may ignore a resize of a window it has not seen yet (cage does, for
+// every window it does not fill the screen with) and show the window at the size it
+// was created with. So a window first shown at another size is made anew at its size.
+void SdlPlatform::MakeAtShownSize(WindowHandle window) {
+  const auto unshown = unshownSize_.find(window);
+  if (unshown == unshownSize_.end()) return;
+  const Point created = unshown->second;
+  unshownSize_.erase(unshown);
+  SDL_Window* old = Find(window);
+  const Rect b = scaled_ ? scaled_->Place(bounds_[window]) : bounds_[window];
+  if (old == nullptr || (b.Width() == created.x && b.Height() == created.y)) return;
+  SDL_Window* w = MakeWindow(SDL_GetWindowTitle(old), b, false);
+  if (w == nullptr) return;  // the old one still serves
+  SDL_DestroyWindow(old);
+  windows_[window] = w;
+  handleOf_[SDL_GetWindowID(w)] = window;
+  if (const auto owner = owners_.find(window); owner != owners_.end()) {
+    SetWindowOwner(window, owner->second);
+  }
 }
 
 void SdlPlatform::DestroyWindow(WindowHandle window) {
   Uncover(window);
+  PassPointerToOwner(window, false);
   coveredBy_.erase(window);
   popups_.erase(window);
+  unshownSize_.erase(window);
+  owners_.erase(window);
+  std::erase_if(handleOf_, [window](const auto& entry) { return entry.second == window; });
   if (SDL_Window* w = Find(window)) {
     SDL_DestroyWindow(w);
     windows_.erase(window);
@@ -274,14 +314,25 @@ void SdlPlatform::SetWindowState(WindowHandle window, WindowState state) {
       coveredBy_.erase(window);
       SDL_HideWindow(w);
       Uncover(window);
+      PassPointerToOwner(window, false);
       break;
     case WindowState::Normal:
       if (coveredBy_.contains(window)) break;  // shown again when its cover goes
+      MakeAtShownSize(window);
+      w = Find(window);
       SDL_ShowWindow(w);
       SDL_RestoreWindow(w);
       CoverOthers(window);
+      PassPointerToOwner(window, true);
       break;
     case WindowState::Minimized:
+      // Under a kiosk compositor the window would stay mapped and, though drawn below
+      // the program started over it, XWayland would still send it that program's
+      // clicks: taken off the screen instead, until it is shown normally again.
+      if (desktop_ && desktop_->UnderWayland()) {
+        SDL_HideWindow(w);
+        break;
+      }
       SDL_MinimizeWindow(w);
       break;
   }
@@ -312,6 +363,24 @@ void SdlPlatform::Uncover(WindowHandle cover) {
     if (SDL_Window* w = Find(it->first)) SDL_ShowWindow(w);
     it = coveredBy_.erase(it);
   }
+}
+
+// XWayland's window manager puts every window it maps at the bottom of the X stacking
+// order, and XWayland sends the pointer to the topmost X window under it whatever the
+// compositor shows on top. So while a dialog shows there, its owner (which takes no
+// input then) lets the pointer through to it.
+void SdlPlatform::PassPointerToOwner(WindowHandle dialog, bool through) {
+  const auto owner = owners_.find(dialog);
+  if (!desktop_ || !desktop_->UnderWayland() || owner == owners_.end()) return;
+  if (SDL_Window* o = Find(owner->second)) desktop_->SetPointerPassThrough(o, through);
+}
+
+// On X11 the owner becomes the window's WM_TRANSIENT_FOR.
+void SdlPlatform::SetWindowOwner(WindowHandle window, WindowHandle owner) {
+  owners_[window] = owner;
+  SDL_Window* w = Find(window);
+  SDL_Window* o = Find(owner);
+  if (w != nullptr && o != nullptr) SDL_SetWindowModalFor(w, o);
 }
 
 void SdlPlatform::RaiseWindow(WindowHandle window) {
@@ -519,14 +588,14 @@ bool SdlPlatform::Translate(const SDL_Event& in, Event& out) {
   switch (in.type) {
     case SDL_MOUSEMOTION:
       out.kind = EventKind::MouseMove;
-      out.window = in.motion.windowID;
+      out.window = HandleOf(in.motion.windowID);
       out.pos = ToLogical(out.window, {in.motion.x, in.motion.y});
       out.shift = ShiftFromButtons(in.motion.state) | ShiftFromMods(SDL_GetModState());
       return true;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
       out.kind = in.type == SDL_MOUSEBUTTONDOWN ? EventKind::MouseDown : EventKind::MouseUp;
-      out.window = in.button.windowID;
+      out.window = HandleOf(in.button.windowID);
       out.pos = ToLogical(out.window, {in.button.x, in.button.y});
       out.button = ButtonOf(in.button.button);
       out.shift =
@@ -534,7 +603,7 @@ bool SdlPlatform::Translate(const SDL_Event& in, Event& out) {
       return true;
     case SDL_MOUSEWHEEL: {
       out.kind = EventKind::MouseWheel;
-      out.window = in.wheel.windowID;
+      out.window = HandleOf(in.wheel.windowID);
       out.wheelDelta = in.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -in.wheel.y : in.wheel.y;
       SDL_GetMouseState(&out.pos.x, &out.pos.y);
       out.pos = ToLogical(out.window, out.pos);
@@ -544,20 +613,20 @@ bool SdlPlatform::Translate(const SDL_Event& in, Event& out) {
     case SDL_KEYDOWN:
     case SDL_KEYUP:
       out.kind = in.type == SDL_KEYDOWN ? EventKind::KeyDown : EventKind::KeyUp;
-      out.window = in.key.windowID;
+      out.window = HandleOf(in.key.windowID);
       out.key = VirtualKeyOf(in.key.keysym.sym);
       out.shift = ShiftFromMods(in.key.keysym.mod);
       return out.key != 0;
     case SDL_TEXTINPUT:
       out.kind = EventKind::Text;
-      out.window = in.text.windowID;
+      out.window = HandleOf(in.text.windowID);
       out.text = in.text.text;
       return true;
     case SDL_QUIT:
       out.kind = EventKind::CloseRequest;
       return true;
     case SDL_WINDOWEVENT:
-      out.window = in.window.windowID;
+      out.window = HandleOf(in.window.windowID);
       switch (in.window.event) {
         case SDL_WINDOWEVENT_CLOSE:
           out.kind = EventKind::CloseRequest;

@@ -43,6 +43,7 @@ class SdlPlatform : public Platform {
   void SetWindowBounds(WindowHandle window, const Rect& bounds) override;
   void SetWindowState(WindowHandle window, WindowState state) override;
   void RaiseWindow(WindowHandle window) override;
+  void SetWindowOwner(WindowHandle window, WindowHandle owner) override;
   void Present(WindowHandle window, const Bitmap32& image, const Rect& area) override;
   Rect ScreenRect() override;
   Point CursorPos() override;
@@ -107,6 +108,9 @@ class SdlPlatform : public Platform {
   std::string WindowsFolder() override;
   std::string SystemFolder() override;
 
+  // The SDL window behind a handle, or null. It may be made anew when first shown.
+  SDL_Window* Find(WindowHandle window) const;
+
  private:
   // A colour cursor as the program made it, kept to be made again at another scale.
   struct ColorCursor {
@@ -114,7 +118,9 @@ class SdlPlatform : public Platform {
     Point hotSpot;
   };
 
-  SDL_Window* Find(WindowHandle window) const;
+  WindowHandle HandleOf(uint32_t sdlId) const;
+  void MakeAtShownSize(WindowHandle window);
+  void PassPointerToOwner(WindowHandle dialog, bool through);
   bool Translate(const SDL_Event& in, Event& out);
   // Window placement and views of the scaled presentation.
   void PlaceWindow(WindowHandle window);
@@ -129,7 +135,10 @@ class SdlPlatform : public Platform {
   SdlAudio& Audio();  // opened on first use
 
   std::map<WindowHandle, SDL_Window*> windows_;
-  std::map<WindowHandle, Rect> bounds_;  // as the program set them (logical when scaled)
+  std::map<WindowHandle, Rect> bounds_;        // as the program set them (logical when scaled)
+  std::map<WindowHandle, Point> unshownSize_;  // never shown yet: the size made with
+  std::map<uint32_t, WindowHandle> handleOf_;  // SDL ids of windows made anew
+  std::map<WindowHandle, WindowHandle> owners_;
   std::optional<ScaledScreen> scaled_;
   std::map<CursorHandle, ColorCursor> colorCursors_;
   CursorHandle currentCursor_ = 0;

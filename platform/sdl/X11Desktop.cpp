@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <memory>
 #include <set>
+#include <string_view>
 #include <thread>
 
 // Xlib last: it defines macros (None, Bool, Status) that other headers must not see.
@@ -17,6 +18,9 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
+#include <X11/extensions/shape.h>
+
+#include <SDL_syswm.h>
 
 namespace tazu {
 namespace {
@@ -286,6 +290,7 @@ X11Desktop::X11Desktop(const char* displayName, SessionGuardian* guardian) : gua
            XRRQueryVersion(display_, &major, &minor) &&
            (major > kRandrMajor || (major == kRandrMajor && minor >= kRandrMinor));
   if (randr_) XRRSelectInput(display_, DefaultRootWindow(display_), RRScreenChangeNotifyMask);
+  underWayland_ = FindWayland();
   unsigned char map[kMaxButtons];
   const int buttons = XGetPointerMapping(display_, map, kMaxButtons);
   startupMapping_.assign(map, map + std::clamp(buttons, 0, kMaxButtons));
@@ -308,6 +313,41 @@ uint32_t X11Desktop::BitsPerPixel() {
   constexpr int kPackedDepth = 24;
   constexpr uint32_t kWordBits = 32;
   return depth == kPackedDepth ? kWordBits : static_cast<uint32_t>(depth);
+}
+
+void X11Desktop::SetPointerPassThrough(SDL_Window* sdlWindow, bool through) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (display_ == nullptr || !SDL_GetWindowWMInfo(sdlWindow, &info) ||
+      info.subsystem != SDL_SYSWM_X11) {
+    return;
+  }
+  const Window window = info.info.x11.window;
+  X11ErrorTrap trap(display_);  // the window may be gone already
+  if (through) {
+    XShapeCombineRectangles(display_, window, ShapeInput, 0, 0, nullptr, 0, ShapeSet, Unsorted);
+  } else {
+    XShapeCombineMask(display_, window, ShapeInput, 0, 0, 0, ShapeSet);
+  }
+  XSync(display_, False);
+}
+
+// Newer XWayland servers have an extension of that name; every one names its outputs
+// XWAYLAND0, XWAYLAND1, ...
+bool X11Desktop::FindWayland() {
+  int opcode = 0;
+  int eventBase = 0;
+  int errorBase = 0;
+  if (XQueryExtension(display_, "XWAYLAND", &opcode, &eventBase, &errorBase)) return true;
+  if (!randr_) return false;
+  X11ErrorTrap trap(display_);
+  Resources res(XRRGetScreenResourcesCurrent(display_, DefaultRootWindow(display_)));
+  if (!res) return false;
+  for (int i = 0; i < res->noutput; ++i) {
+    OutputInfo info(XRRGetOutputInfo(display_, res.get(), res->outputs[i]));
+    if (info && std::string_view(info->name, info->nameLen).starts_with("XWAYLAND")) return true;
+  }
+  return false;
 }
 
 std::optional<X11Desktop::Output> X11Desktop::PrimaryOutput() {

@@ -14,6 +14,7 @@
 #include "platform/sdl/SessionGuardian.h"
 
 struct _XDisplay;
+struct SDL_Window;
 
 namespace tazu {
 
@@ -28,6 +29,12 @@ class X11Desktop {
   X11Desktop& operator=(const X11Desktop&) = delete;
 
   bool Connected() const { return display_ != nullptr; }
+  // True on XWayland: the Wayland compositor, not this server's stacking order, decides
+  // which window is in front, and a kiosk compositor ignores requests to minimise.
+  bool UnderWayland() const { return underWayland_; }
+  // Lets the pointer pass through `window` to what lies below it in this server's
+  // stacking order (true), or gives it its whole area back (false).
+  void SetPointerPassThrough(SDL_Window* window, bool through);
 
   // ---- display modes (of the primary output) ----
   std::optional<DisplayCaps> Caps();
@@ -71,6 +78,7 @@ class X11Desktop {
  private:
   struct Output;
   static void RestoreRecords(_XDisplay* display, const SessionGuardian::Records& records);
+  bool FindWayland();
   std::optional<Output> PrimaryOutput();
   std::optional<DisplayMode> ScreenMode();
   uint32_t BitsPerPixel();
@@ -79,6 +87,7 @@ class X11Desktop {
   _XDisplay* display_ = nullptr;
   SessionGuardian* guardian_ = nullptr;
   bool randr_ = false;
+  bool underWayland_ = false;
   std::optional<CrtcState> originalMode_;
   std::vector<uint64_t> docks_;
   TaskBarHandle docksHandle_ = 0;

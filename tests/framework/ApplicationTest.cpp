@@ -35,6 +35,9 @@ TEST_F(ApplicationTest, NestedModalFormsReturnAtOnceWhenTheApplicationEnds) {
   order.push_back("outer returned " + std::to_string(result));
   EXPECT_EQ(order, (std::vector<std::string>{"outer shown", "inner shown", "inner returned 2",
                                              "outer returned 2"}));
+  // Each is a dialog of the form it was shown over.
+  EXPECT_EQ(fake->windows.at(outer->Handle()).owner, main->Handle());
+  EXPECT_EQ(fake->windows.at(inner->Handle()).owner, outer->Handle());
   EXPECT_FALSE(outer->Visible());
   EXPECT_FALSE(inner->Visible());
   EXPECT_TRUE(main->Enabled());

@@ -92,18 +92,18 @@ TEST_F(SdlPlatformTest, ColourAndStandardCursors) {
 }
 
 // The window's pixels as shown (offscreen: the window surface itself).
-uint32_t ShownPixel(WindowHandle window, int x, int y) {
-  SDL_Surface* s = SDL_GetWindowSurface(SDL_GetWindowFromID(window));
+uint32_t ShownPixel(const SdlPlatform& platform, WindowHandle window, int x, int y) {
+  SDL_Surface* s = SDL_GetWindowSurface(platform.Find(window));
   const auto* row =
       reinterpret_cast<const uint8_t*>(s->pixels) + static_cast<ptrdiff_t>(y) * s->pitch;
   return reinterpret_cast<const uint32_t*>(row)[x] & 0xFFFFFFu;
 }
 
-std::vector<uint32_t> ShownPixels(WindowHandle window) {
-  SDL_Surface* s = SDL_GetWindowSurface(SDL_GetWindowFromID(window));
+std::vector<uint32_t> ShownPixels(const SdlPlatform& platform, WindowHandle window) {
+  SDL_Surface* s = SDL_GetWindowSurface(platform.Find(window));
   std::vector<uint32_t> pixels;
   for (int y = 0; y < s->h; ++y) {
-    for (int x = 0; x < s->w; ++x) pixels.push_back(ShownPixel(window, x, y));
+    for (int x = 0; x < s->w; ++x) pixels.push_back(ShownPixel(platform, window, x, y));
   }
   return pixels;
 }
@@ -123,13 +123,13 @@ Bitmap32 Pattern(int width, int height, int seed) {
 TEST_F(SdlPlatformTest, AnUnscaledWindowTheSystemEnlargedShowsItsPictureCentred) {
   const WindowHandle w = platform->CreateWindow({"menu", Rect::FromSize(0, 0, 800, 600), false});
   platform->SetWindowState(w, WindowState::Normal);
-  SDL_SetWindowSize(SDL_GetWindowFromID(w), 1280, 720);  // as a kiosk compositor does
+  SDL_SetWindowSize(platform->Find(w), 1280, 720);  // as a kiosk compositor does
   const Bitmap32 image(800, 600, MakePixel(10, 200, 30));
   platform->Present(w, image, image.Bounds());
-  EXPECT_EQ(ShownPixel(w, 240, 60), 0x0AC81Eu);
-  EXPECT_EQ(ShownPixel(w, 1039, 659), 0x0AC81Eu);
-  EXPECT_EQ(ShownPixel(w, 239, 60), 0u);
-  EXPECT_EQ(ShownPixel(w, 240, 59), 0u);
+  EXPECT_EQ(ShownPixel(*platform, w, 240, 60), 0x0AC81Eu);
+  EXPECT_EQ(ShownPixel(*platform, w, 1039, 659), 0x0AC81Eu);
+  EXPECT_EQ(ShownPixel(*platform, w, 239, 60), 0u);
+  EXPECT_EQ(ShownPixel(*platform, w, 240, 59), 0u);
   SDL_Event press{};
   press.type = SDL_MOUSEBUTTONDOWN;
   press.button.windowID = w;
@@ -152,7 +152,7 @@ TEST_F(SdlPlatformTest, ScaledPresentationFillsTheOutputAndMapsThePointerBack) {
   ASSERT_TRUE(platform->SetScaledPresentation(800, 600));
   EXPECT_EQ(platform->ScreenRect(), (Rect{0, 0, 800, 600}));
   int width = 0, height = 0;
-  SDL_GetWindowSize(SDL_GetWindowFromID(w), &width, &height);
+  SDL_GetWindowSize(platform->Find(w), &width, &height);
   EXPECT_EQ(width, output.w);
   EXPECT_EQ(height, output.h);
   platform->SetWindowState(w, WindowState::Normal);
@@ -162,8 +162,8 @@ TEST_F(SdlPlatformTest, ScaledPresentationFillsTheOutputAndMapsThePointerBack) {
   Bitmap32 image(800, 600, MakePixel(200, 40, 40));
   platform->Present(w, image, image.Bounds());
   const Point middle{(picture.left + picture.right) / 2, (picture.top + picture.bottom) / 2};
-  EXPECT_EQ(ShownPixel(w, middle.x, middle.y), 0xC82828u);
-  EXPECT_EQ(ShownPixel(w, picture.right - 1, picture.bottom - 1), 0xC82828u);
+  EXPECT_EQ(ShownPixel(*platform, w, middle.x, middle.y), 0xC82828u);
+  EXPECT_EQ(ShownPixel(*platform, w, picture.right - 1, picture.bottom - 1), 0xC82828u);
 
   // A changed part presented alone looks exactly as the whole picture scaled at once.
   image = Pattern(800, 600, 0);
@@ -174,9 +174,9 @@ TEST_F(SdlPlatformTest, ScaledPresentationFillsTheOutputAndMapsThePointerBack) {
     for (int x = 0; x < 44; ++x) changed.SetPixel(737 + x, 544 + y, part.Pixel(x, y));
   }
   platform->Present(w, changed, Rect::FromSize(737, 544, 44, 44));
-  const std::vector<uint32_t> partly = ShownPixels(w);
+  const std::vector<uint32_t> partly = ShownPixels(*platform, w);
   platform->Present(w, changed, changed.Bounds());
-  EXPECT_TRUE(partly == ShownPixels(w));
+  EXPECT_TRUE(partly == ShownPixels(*platform, w));
 
   // Window pixels come back as buffer coordinates.
   SDL_Event motion{};
@@ -193,11 +193,11 @@ TEST_F(SdlPlatformTest, ScaledPresentationFillsTheOutputAndMapsThePointerBack) {
 
   // A window the system sized itself (a kiosk compositor maximising it) gets the
   // picture fitted into it, centred between black bars, and its pointer mapped alike.
-  SDL_SetWindowSize(SDL_GetWindowFromID(w), 1280, 720);
+  SDL_SetWindowSize(platform->Find(w), 1280, 720);
   platform->Present(w, image, image.Bounds());
-  EXPECT_EQ(ShownPixel(w, 159, 360), 0u);
-  EXPECT_EQ(ShownPixel(w, 1120, 360), 0u);
-  EXPECT_EQ(ShownPixel(w, 160, 0), image.Pixel(0, 0) & 0xFFFFFFu);
+  EXPECT_EQ(ShownPixel(*platform, w, 159, 360), 0u);
+  EXPECT_EQ(ShownPixel(*platform, w, 1120, 360), 0u);
+  EXPECT_EQ(ShownPixel(*platform, w, 160, 0), image.Pixel(0, 0) & 0xFFFFFFu);
   motion.motion.x = 160 + 6;
   motion.motion.y = 6;
   SDL_PushEvent(&motion);
@@ -209,7 +209,7 @@ TEST_F(SdlPlatformTest, ScaledPresentationFillsTheOutputAndMapsThePointerBack) {
   // Other windows lie over their part of the picture, at the same scale.
   const WindowHandle box =
       platform->CreateWindow({"box", Rect::FromSize(300, 250, 200, 100), false});
-  SDL_GetWindowSize(SDL_GetWindowFromID(box), &width, &height);
+  SDL_GetWindowSize(platform->Find(box), &width, &height);
   EXPECT_EQ(width, view.ToSurface({300, 250, 500, 350}).Width());
   EXPECT_EQ(height, view.ToSurface({300, 250, 500, 350}).Height());
   platform->DestroyWindow(box);
