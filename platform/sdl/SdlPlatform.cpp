@@ -339,9 +339,9 @@ void SdlPlatform::SetWindowState(WindowHandle window, WindowState state) {
 }
 
 // A window shown over the whole of another (a screen shown modally over the menu) takes
-// that one off the screen until it goes. A kiosk compositor such as cage stacks X
-// windows its own way and may keep the one below on top, taking the pointer; a window
-// that is not there cannot.
+// that one off the screen until it goes. Under XWayland the window shown later lies
+// below in the X stacking order (see PassPointerToOwner), where the one it covers
+// would take the pointer; a window that is not there cannot.
 void SdlPlatform::CoverOthers(WindowHandle cover) {
   if (popups_.contains(cover)) return;
   const Rect& over = bounds_[cover];
