@@ -136,7 +136,8 @@ outside() { "${as_user[@]}" env DISPLAY="$outer" "$@"; }
 output_window() { outside xwininfo -root -children 2>/dev/null | awk '/^ +0x/ { print $1; exit }'; }
 has_output() { [ -n "$(output_window)" ]; }
 e2e_wait has_output || e2e_fail "cage opened no output: $(cat "$out/session.log")"
-outside xdotool windowsize --sync "$(output_window)" 1280 720 || e2e_fail "cannot size cage's output"
+timeout "$E2E_PATIENCE" "${as_user[@]}" env DISPLAY="$outer" \
+  xdotool windowsize --sync "$(output_window)" 1280 720 || e2e_fail "cannot size cage's output"
 "${as_user[@]}" touch "$tmp/wrap/sized"
 output_shows() {
   "${as_user[@]}" env XDG_RUNTIME_DIR="$tmp/x11/runtime" WAYLAND_DISPLAY=wayland-0 \
@@ -182,6 +183,8 @@ e2e_wait output_shows 640 303 146 202 249 30 || e2e_fail "the box's OK took no c
 click 1070 679  # exit (759,566): the advert screen
 e2e_wait output_shows 640 100 39 40 120 30 || e2e_fail "no advert screen on cage's output"
 click 1074 686  # its exit key (762,572)
+launcher_gone() { [ -z "$(pgrep -f "^$tmp/bin/pelkor-tazu\$" || true)" ]; }
+e2e_wait launcher_gone || e2e_fail "the launcher did not end after the advert screen"
 wait "$session_pid" || e2e_fail "the session did not end well: $(tail -n 5 "$out/session.log")"
 session_pid=""
 echo "PASS: kiosk ($shot)"
