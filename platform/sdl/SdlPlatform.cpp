@@ -338,12 +338,13 @@ void SdlPlatform::SetWindowState(WindowHandle window, WindowState state) {
   }
 }
 
-// A window shown over the whole of another (a screen shown modally over the menu) takes
-// that one off the screen until it goes. Under XWayland the window shown later lies
-// below in the X stacking order (see PassPointerToOwner), where the one it covers
-// would take the pointer; a window that is not there cannot.
+// Under XWayland a window shown over the whole of another (a screen shown modally over
+// the menu) takes that one off the screen until it goes: the window shown later lies
+// below in the X stacking order (see PassPointerToOwner), where the one it covers would
+// take the pointer; a window that is not there cannot. A window manager of X's own
+// stacks them as shown, and unmapping there only races with its frames.
 void SdlPlatform::CoverOthers(WindowHandle cover) {
-  if (popups_.contains(cover)) return;
+  if (popups_.contains(cover) || !desktop_ || !desktop_->UnderWayland()) return;
   const Rect& over = bounds_[cover];
   for (const auto& [handle, w] : windows_) {
     if (handle == cover || popups_.contains(handle) || coveredBy_.contains(handle)) continue;
