@@ -91,7 +91,7 @@ intro_shows() {
 console=(640 540 100 110 130)
 
 # 2a. cage's headless back end, as a display manager would start it: the launcher's
-# window, maximised by cage, holds the scaled intro with black bars. (This back end
+# window, the size of cage's output, holds the scaled intro with black bars. (This back end
 # stops presenting to its output a moment after the start, whatever the client, so the
 # output itself is looked at in 2b.)
 session headless
