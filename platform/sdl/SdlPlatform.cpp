@@ -202,7 +202,7 @@ SDL_Window* MakeWindow(const std::string& title, const Rect& b, bool popup) {
 }  // namespace
 
 WindowHandle SdlPlatform::CreateWindow(const WindowOptions& options) {
-  const Rect b = scaled_ ? scaled_->Place(options.bounds) : options.bounds;
+  const Rect b = Placed(options.bounds);
   SDL_Window* w = MakeWindow(options.title, b, options.popup);
   if (w == nullptr)
     throw std::runtime_error(std::string("Cannot create a window: ") + SDL_GetError());
@@ -215,6 +215,12 @@ WindowHandle SdlPlatform::CreateWindow(const WindowOptions& options) {
     unshownSize_[handle] = {b.Width(), b.Height()};
   return handle;
 }
+
+Rect SdlPlatform::Placed(const Rect& logical) const {
+  return scaled_ ? scaled_->Place(logical) : logical;
+}
+
+bool SdlPlatform::UnderWayland() const { return desktop_ && desktop_->UnderWayland(); }
 
 WindowHandle SdlPlatform::HandleOf(uint32_t sdlId) const {
   const auto it = handleOf_.find(sdlId);
@@ -230,7 +236,7 @@ void SdlPlatform::MakeAtShownSize(WindowHandle window) {
   const Point created = unshown->second;
   unshownSize_.erase(unshown);
   SDL_Window* old = Find(window);
-  const Rect b = scaled_ ? scaled_->Place(bounds_[window]) : bounds_[window];
+  const Rect b = Placed(bounds_[window]);
   if (old == nullptr || (b.Width() == created.x && b.Height() == created.y)) return;
   SDL_Window* w = MakeWindow(SDL_GetWindowTitle(old), b, false);
   if (w == nullptr) return;  // the old one still serves
@@ -270,8 +276,7 @@ void SdlPlatform::SetWindowBounds(WindowHandle window, const Rect& bounds) {
 void SdlPlatform::PlaceWindow(WindowHandle window) {
   SDL_Window* w = Find(window);
   if (w == nullptr) return;
-  const Rect& logical = bounds_[window];
-  const Rect b = scaled_ ? scaled_->Place(logical) : logical;
+  const Rect b = Placed(bounds_[window]);
   SDL_SetWindowSize(w, std::max(1, b.Width()), std::max(1, b.Height()));
   SDL_SetWindowPosition(w, b.left, b.top);
 }
@@ -329,7 +334,7 @@ void SdlPlatform::SetWindowState(WindowHandle window, WindowState state) {
       // Under a kiosk compositor the window would stay mapped and, though drawn below
       // the program started over it, XWayland would still send it that program's
       // clicks: taken off the screen instead, until it is shown normally again.
-      if (desktop_ && desktop_->UnderWayland()) {
+      if (UnderWayland()) {
         SDL_HideWindow(w);
         break;
       }
@@ -344,7 +349,7 @@ void SdlPlatform::SetWindowState(WindowHandle window, WindowState state) {
 // take the pointer; a window that is not there cannot. A window manager of X's own
 // stacks them as shown, and unmapping there only races with its frames.
 void SdlPlatform::CoverOthers(WindowHandle cover) {
-  if (popups_.contains(cover) || !desktop_ || !desktop_->UnderWayland()) return;
+  if (popups_.contains(cover) || !UnderWayland()) return;
   const Rect& over = bounds_[cover];
   for (const auto& [handle, w] : windows_) {
     if (handle == cover || popups_.contains(handle) || coveredBy_.contains(handle)) continue;
@@ -372,7 +377,7 @@ void SdlPlatform::Uncover(WindowHandle cover) {
 // input then) lets the pointer through to it.
 void SdlPlatform::PassPointerToOwner(WindowHandle dialog, bool through) {
   const auto owner = owners_.find(dialog);
-  if (!desktop_ || !desktop_->UnderWayland() || owner == owners_.end()) return;
+  if (!UnderWayland() || owner == owners_.end()) return;
   if (SDL_Window* o = Find(owner->second)) desktop_->SetPointerPassThrough(o, through);
 }
 

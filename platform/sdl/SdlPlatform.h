@@ -118,6 +118,9 @@ class SdlPlatform : public Platform {
     Point hotSpot;
   };
 
+  // Where a window of these logical bounds goes on the screen.
+  Rect Placed(const Rect& logical) const;
+  bool UnderWayland() const;
   WindowHandle HandleOf(uint32_t sdlId) const;
   void MakeAtShownSize(WindowHandle window);
   void PassPointerToOwner(WindowHandle dialog, bool through);
