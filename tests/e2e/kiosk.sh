@@ -10,7 +10,7 @@ launcher=$(readlink -f "$1")
 demo_tool=$(readlink -f "$2")
 out=$3
 mkdir -p "$out"
-tazu_require cage Xwayland Xvfb xwininfo xdotool import grim convert runuser
+tazu_require cage Xwayland Xvfb xdpyinfo xwininfo xdotool import grim convert runuser
 kiosk="$(dirname "$launcher")/pelkor-tazu-kiosk"
 [ -x "$kiosk" ] || e2e_fail "no pelkor-tazu-kiosk beside $launcher"
 
@@ -111,13 +111,16 @@ end_session
 # learner signed in by clicks at the scaled places, an activity over the menu and back,
 # a message box over the menu and its OK, and the end through the advert screen.
 "${as_user[@]}" mkdir "$tmp/wrap"
+# The private server runs as the scenario does, like every other scenario's: one started
+# as "nobody" cannot take over the socket files that root's servers leave in /tmp.
 : >"$tmp/display"
-chown --reference="$tmp/wrap" "$tmp/display"
-"${as_user[@]}" Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp 3>"$tmp/display" \
-  >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp 3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
 xvfb_pid=$!
-e2e_wait test -s "$tmp/display" || e2e_fail "Xvfb did not start"
+e2e_wait test -s "$tmp/display" || e2e_fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
 outer=":$(tr -d '[:space:]' <"$tmp/display")"
+outside() { "${as_user[@]}" env DISPLAY="$outer" "$@"; }
+e2e_wait outside xdpyinfo >/dev/null 2>&1 ||
+  e2e_fail "Xvfb did not answer on $outer: $(cat "$tmp/xvfb.log")"
 cat >"$tmp/wrap/cage" <<WRAP
 #!/bin/sh
 [ "\$1" = -- ] && shift
@@ -131,11 +134,10 @@ HOLD
 chmod 755 "$tmp/wrap/cage" "$tmp/wrap/hold"
 rm "$tmp/install/wiskundeoptel/optel.exe"  # Addition: the program is missing
 session x11 PATH="$tmp/wrap:/usr/bin:/bin"
-outside() { "${as_user[@]}" env DISPLAY="$outer" "$@"; }
 # The back end's window opens at 1024x768; the output follows its size.
 output_window() { outside xwininfo -root -children 2>/dev/null | awk '/^ +0x/ { print $1; exit }'; }
 has_output() { [ -n "$(output_window)" ]; }
-e2e_wait has_output || e2e_fail "cage opened no output: $(cat "$out/session.log")"
+e2e_wait has_output || e2e_fail "cage opened no output: $(cat "$out/session.log") (Xvfb: $(cat "$tmp/xvfb.log"))"
 timeout "$E2E_PATIENCE" "${as_user[@]}" env DISPLAY="$outer" \
   xdotool windowsize --sync "$(output_window)" 1280 720 || e2e_fail "cannot size cage's output"
 "${as_user[@]}" touch "$tmp/wrap/sized"
