@@ -1,11 +1,12 @@
-// Program entry: the application, its title, the menu screen as the main form, the
-// message loop until the main form closes.
+// Program entry: the application, its title, the menu screen as the main form with the
+// process's own roster, the message loop until the main form closes.
 #include <cstdio>
 #include <exception>
 #include <memory>
 
 #include "framework/Application.h"
 #include "platform/NativePlatform.h"
+#include "platform/ProcessRoster.h"
 #include "screens/menu/menuunit_v2.h"
 
 int main() {
@@ -17,7 +18,8 @@ int main() {
     return 1;
   }
   app->Title = "Pelkor Tazu";
-  app->CreateForm<tazu::TForm1>();
+  const tazu::DefaultRosterEnvironment roster;
+  app->CreateForm<tazu::TForm1>(roster);
   app->Run();
   return 0;
 }

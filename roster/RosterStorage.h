@@ -69,8 +69,4 @@ class RosterStorage {
   virtual bool CreateFolder(const std::string& hostPath) = 0;
 };
 
-// The process's own storage. It lives until the process ends, so that a roster call
-// still at work after its caller gave up on it never outlives it.
-std::shared_ptr<RosterStorage> ProcessRosterStorage();
-
 }  // namespace tazu

@@ -199,16 +199,4 @@ int16_t RecordLearnerUse(const RosterEnvironment& environment, int slot, int lev
   }
 }
 
-std::string RosterFolder() noexcept { return RosterFolder(DefaultRosterEnvironment()); }
-
-int16_t FindLearner(std::string_view name, std::string_view secondKey,
-                    std::string_view shortKey) noexcept {
-  return FindLearner(DefaultRosterEnvironment(), name, secondKey, shortKey);
-}
-
-int16_t RecordLearnerUse(int slot, int level, std::string_view name, std::string_view secondKey,
-                         std::string_view shortKey) noexcept {
-  return RecordLearnerUse(DefaultRosterEnvironment(), slot, level, name, secondKey, shortKey);
-}
-
 }  // namespace tazu

@@ -73,11 +73,4 @@ int16_t RecordLearnerUse(const RosterEnvironment& environment, int slot, int lev
                          std::string_view name, std::string_view secondKey,
                          std::string_view shortKey) noexcept;
 
-// The same against the real process environment.
-std::string RosterFolder() noexcept;
-int16_t FindLearner(std::string_view name, std::string_view secondKey,
-                    std::string_view shortKey) noexcept;
-int16_t RecordLearnerUse(int slot, int level, std::string_view name, std::string_view secondKey,
-                         std::string_view shortKey) noexcept;
-
 }  // namespace tazu

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "framework/Application.h"
+#include "platform/ProcessRoster.h"
 #include "platform/sdl/SdlPlatform.h"
 #include "screens/intro/introunit.h"
 #include "screens/menu/menuunit_v2.h"
@@ -15,11 +16,11 @@ int main() {
   using Clock = std::chrono::steady_clock;
   tazu::TApplication app(std::make_unique<tazu::SdlPlatform>());
   app.Title = "Pelkor Tazu";
-  auto* menu = app.CreateForm<tazu::TForm1>();
+  const tazu::DefaultRosterEnvironment roster;
+  auto* menu = app.CreateForm<tazu::TForm1>(roster);
   menu->ActivatedOnce = true;  // the intro is shown here instead
   menu->Show();
-  auto* intro = app.CreateForm<tazu::TForm2>(*menu);
-  intro->MenuFolder = menu->MenuFolder;
+  auto* intro = app.CreateForm<tazu::TForm2>(menu->Session, *menu);
   intro->Returning = false;
 
   std::vector<Clock::time_point> ticks;

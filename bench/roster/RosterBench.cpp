@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "roster/LearnerRecord.h"
-#include "roster/RosterEnvironment.h"
+#include "platform/ProcessRoster.h"
 #include "roster/RosterFile.h"
 #include "roster/StudentDatabase.h"
 

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "roster/LearnerRecord.h"
-#include "roster/RosterEnvironment.h"
+#include "platform/ProcessRoster.h"
 #include "roster/StudentDatabase.h"
 
 namespace fs = std::filesystem;
@@ -28,6 +28,9 @@ class FuzzEnvironment : public tazu::RosterEnvironment {
   std::vector<std::string> EnvironmentBlock() const override { return {}; }
   std::string SystemFolder() const override { return folder_; }
   std::string CurrentFolder() const override { return folder_; }
+  std::shared_ptr<tazu::RosterStorage> Storage() const override {
+    return tazu::ProcessRosterStorage();
+  }
 
  private:
   std::string folder_;

@@ -1,8 +1,6 @@
 // The roster's view of the real process on POSIX systems: the environment block, the
 // shared data folder standing in for the system folder, and the current folder.
-// Compiled into the roster library of POSIX builds (the Windows one is in
-// platform/win32).
-#include "roster/RosterEnvironment.h"
+#include "platform/ProcessRoster.h"
 
 #include <unistd.h>  // environ
 

@@ -8,7 +8,6 @@
 //   belongs to this open file alone (not to the process, so two threads or two opens in
 //   one process exclude each other too), it goes when the file is closed or its
 //   holder dies, and NFS and SMB clients pass it on to the server.
-// Compiled into the roster library of POSIX builds.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,7 +16,7 @@
 #include <cerrno>
 #include <thread>
 
-#include "roster/RosterStorage.h"
+#include "platform/ProcessRoster.h"
 
 namespace tazu {
 namespace {

@@ -1,10 +1,9 @@
 // The roster's view of the real process on Windows: the ANSI environment block, the
-// system folder and the current folder as the system names them. Compiled into the
-// roster library of Windows builds in place of its POSIX counterpart.
+// system folder and the current folder as the system names them.
 #include <windows.h>
 
 #include "platform/win32/Win32Folders.h"
-#include "roster/RosterEnvironment.h"
+#include "platform/ProcessRoster.h"
 
 namespace tazu {
 

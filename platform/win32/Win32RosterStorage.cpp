@@ -4,7 +4,6 @@
 // Users group, named by its SID (the group's name is translated on non-English
 // systems). Writers serialise on a LockFileEx lock of one sentinel byte; the system
 // drops it when the file is closed or its process ends.
-// Compiled into the roster library of Windows builds.
 #include <windows.h>
 
 #include <aclapi.h>
@@ -12,7 +11,7 @@
 #include <algorithm>
 #include <thread>
 
-#include "roster/RosterStorage.h"
+#include "platform/ProcessRoster.h"
 
 namespace tazu {
 namespace {

@@ -4,7 +4,8 @@
 #pragma once
 
 #include <string>
-#include <string_view>
+
+#include "screens/LearnerSession.h"
 
 namespace tazu::advert {
 
@@ -12,12 +13,12 @@ inline constexpr const char* kPagePrefix = "add_";
 inline constexpr const char* kBackgroundPrefix = "addback_";
 inline constexpr const char* kPictureExtension = ".jpg";
 
-inline std::string AdvertPageName(std::string_view language) {
-  return kPagePrefix + std::string(language) + kPictureExtension;
+inline std::string AdvertPageName(Lang language) {
+  return kPagePrefix + std::string(1, LanguageLetter(language)) + kPictureExtension;
 }
 
-inline std::string AdvertBackgroundName(std::string_view language) {
-  return kBackgroundPrefix + std::string(language) + kPictureExtension;
+inline std::string AdvertBackgroundName(Lang language) {
+  return kBackgroundPrefix + std::string(1, LanguageLetter(language)) + kPictureExtension;
 }
 
 }  // namespace tazu::advert

@@ -6,13 +6,11 @@
 #include "framework/Application.h"
 #include "screens/advert/AdvertArt.h"
 #include "screens/advert/AdvertFiles.h"
-#include "screens/menu/menuunit_v2.h"
+#include "screens/ScreenSize.h"
 
 namespace tazu {
 namespace {
 
-constexpr int kScreenWidth = 800;
-constexpr int kScreenHeight = 600;
 constexpr uint32_t kCloseDelayMs = 200;
 // Loading a page already shows its top; scrolling this far up makes sure of it.
 constexpr int kScrollToTopPixels = 2500;
@@ -59,9 +57,9 @@ Tadvertform::Tadvertform(TComponent* owner) : TForm(owner) {
   BuildControls();
 }
 
-Tadvertform::Tadvertform(TComponent* owner, const TForm1& menu) : Tadvertform(owner) {
-  InstallFolder = menu.InstallFolder;
-  Language = menu.Language;
+Tadvertform::Tadvertform(TComponent* owner, const LearnerSession& session) : Tadvertform(owner) {
+  InstallFolder = session.InstallFolder;
+  Language = session.Language;
 }
 
 void Tadvertform::BuildControls() {
@@ -111,7 +109,7 @@ void Tadvertform::PrepareAdverts() {
   const std::string background = InstallFolder + advert::AdvertBackgroundName(Language);
   if (FileExists(background)) {
     bground->Picture().LoadFromFile(background);
-    exitbut->Hint = UpperCase(Language) == "A" ? kAfrikaansExitHint : kEnglishExitHint;
+    exitbut->Hint = Language == Lang::Afrikaans ? kAfrikaansExitHint : kEnglishExitHint;
   } else {
     closetimer->SetEnabled(true);
   }

@@ -10,20 +10,19 @@
 #include "framework/Image.h"
 #include "framework/ImageViewer.h"
 #include "framework/Timer.h"
+#include "screens/LearnerSession.h"
 
 namespace tazu {
-
-class TForm1;
 
 class Tadvertform : public TForm {
  public:
   explicit Tadvertform(TComponent* owner);
-  // Made by the menu: takes the menu's install folder and language.
-  Tadvertform(TComponent* owner, const TForm1& menu);
+  // Made by the menu: takes the session's install folder and language.
+  Tadvertform(TComponent* owner, const LearnerSession& session);
 
-  // Where the pictures lie (ends in a back-slash) and the language letter, "A" or "E".
+  // Where the pictures lie (ends in a back-slash) and the language they are in.
   std::string InstallFolder;
-  std::string Language = "A";
+  Lang Language = Lang::Afrikaans;
 
   // ---- controls and components, in stacking order ----
   TImage* bground = nullptr;

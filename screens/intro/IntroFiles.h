@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <string>
 
+#include "screens/LearnerSession.h"
+
 namespace tazu::intro {
 
 // The library's name carries its frame count after the first "_".
@@ -29,15 +31,15 @@ inline constexpr size_t kMaxNameDigits = 100;
 // Larger counts are not believed: the name is then taken to carry none.
 inline constexpr int kMaxFrameCount = 100000;
 
-// The name board for language letter `code`, e.g. "nameselect_A.jpg".
-inline std::string NameBoardName(char code) {
-  return kNameBoardPrefix + std::string(1, code) + kPictureExtension;
+// The name board for `language`, e.g. "nameselect_A.jpg".
+inline std::string NameBoardName(Lang language) {
+  return kNameBoardPrefix + std::string(1, LanguageLetter(language)) + kPictureExtension;
 }
 
 inline std::string FrameName(int n) { return kFramePrefix + std::to_string(n); }
 
-inline const char* SoundFolderFor(char code) {
-  return code == 'A' ? kAfrikaansSoundFolder : kEnglishSoundFolder;
+inline const char* SoundFolderFor(Lang language) {
+  return language == Lang::Afrikaans ? kAfrikaansSoundFolder : kEnglishSoundFolder;
 }
 
 // Frame count carried by a library name: the text after its first "_" (at most

@@ -9,7 +9,7 @@
 #include "framework/Dialogs.h"
 #include "screens/intro/IntroArt.h"
 #include "screens/intro/IntroFiles.h"
-#include "screens/menu/menuunit_v2.h"
+#include "screens/ScreenSize.h"
 
 namespace tazu {
 namespace {
@@ -59,12 +59,12 @@ bool LoadNeededPicture(TImage& image, const std::string& path) {
 
 }  // namespace
 
-TForm2::TForm2(TComponent* owner, TForm1& menu)
-    : TForm(owner), Choices{menu.Language, menu.SoundFolder, menu.LearnerName}, menu_(menu) {
+TForm2::TForm2(TComponent* owner, LearnerSession& session, IntroHost& host)
+    : TForm(owner), Choices(session), session_(session), host_(host) {
   Name = "Form2";
   SetCaption("Pelkor! Tazu v2.0");
   Position = TPosition::poScreenCenter;
-  SetBounds(0, 0, 800, 600);
+  SetBounds(0, 0, kScreenWidth, kScreenHeight);
   BuildControls();
   StreamArchive1.SetCompressed(true);
   StreamArchive1.SetEncrypted(false);
@@ -163,13 +163,13 @@ void TForm2::FormActivate(TObject*) {
   activated_ = true;
   LanguageChoiceActive = false;
   LibraryName = intro::kLibraryName;
-  if (!FileExists(MenuFolder + LibraryName)) {
+  if (!FileExists(Choices.MenuFolder + LibraryName)) {
     EndWithMessage(kLibraryMissing);
     return;
   }
   FrameCount = FrameCountFromName(LibraryName);
   try {
-    StreamArchive1.LoadFromFile(MenuFolder + LibraryName);
+    StreamArchive1.LoadFromFile(Choices.MenuFolder + LibraryName);
   } catch (const std::exception&) {
     EndWithMessage(kLibraryDamaged);
     return;
@@ -252,7 +252,7 @@ void TForm2::animatetimerTimer(TObject*) {
 // ---- language ----
 
 void TForm2::EnterLanguageStage() {
-  if (!LoadNeededPicture(*backimage, MenuFolder + intro::kLanguagePicture)) {
+  if (!LoadNeededPicture(*backimage, Choices.MenuFolder + intro::kLanguagePicture)) {
     // Without it there is no way forward: say so and end, as for the name board.
     EndWithMessage(kImagesMissing);
     return;
@@ -281,39 +281,38 @@ void TForm2::backimageMouseMove(TObject*, unsigned, int, int) {
 }
 
 void TForm2::langselect1Click(TObject*) {
-  ChooseLanguage('A', "Linkshandige muis", "Regshandige muis", intro::SoundFolderFor('A'));
+  ChooseLanguage(Lang::Afrikaans, "Linkshandige muis", "Regshandige muis");
 }
 
 void TForm2::langselect2Click(TObject*) {
-  ChooseLanguage('E', "Lefthanded mouse", "Righthanded mouse", intro::SoundFolderFor('E'));
+  ChooseLanguage(Lang::English, "Lefthanded mouse", "Righthanded mouse");
 }
 
-void TForm2::ChooseLanguage(char code, const char* leftHint, const char* rightHint,
-                            const char* soundFolder) {
-  Choices.Language.assign(1, code);
+void TForm2::ChooseLanguage(Lang language, const char* leftHint, const char* rightHint) {
+  Choices.Language = language;
   NamePromptPlayed = false;
   LeftBut->Hint = leftHint;
   RightBut->Hint = rightHint;
-  if (!LoadNeededPicture(*nameboard, MenuFolder + intro::NameBoardName(code))) {
+  if (!LoadNeededPicture(*nameboard, Choices.MenuFolder + intro::NameBoardName(language))) {
     EndWithMessage(kImagesMissing);
   } else {
     nameboard->Show();
-    nameEdit->SetText(menu_.LearnerName);
+    nameEdit->SetText(session_.LearnerName);
     nameEdit->Show();
     LeftBut->Show();
     RightBut->Show();
     nameEdit->SetFocus();
   }
-  Choices.SoundFolder = menu_.InstallFolder + soundFolder;
-  menu_.PlayCue(Choices.SoundFolder + intro::kLanguagePrompt);
+  Choices.SoundFolder = Choices.InstallFolder + intro::SoundFolderFor(language);
+  host_.PlayCue(Choices.SoundFolder + intro::kLanguagePrompt);
 }
 
 // ---- name and mouse hand ----
 
 void TForm2::nameEditKeyPress(TObject*, char& key) {
   if (nameEdit->Text().empty() && !NamePromptPlayed) {
-    menu_.StopCue();
-    menu_.PlayCue(Choices.SoundFolder + intro::kNamePrompt);
+    host_.StopCue();
+    host_.PlayCue(Choices.SoundFolder + intro::kNamePrompt);
     NamePromptPlayed = true;
   }
   if (key == '\r' && nameEdit->Text().size() >= 2) RightButClick(RightBut);
@@ -326,17 +325,18 @@ void TForm2::RightButClick(TObject*) { ChooseHand(false); }
 void TForm2::ChooseHand(bool leftHanded) {
   Choices.LearnerName = nameEdit->Text();
   if (Choices.LearnerName.empty()) return;
-  menu_.StopCue();
-  menu_.SetMouseButtonsSwapped(false);
+  host_.StopCue();
+  host_.SetMouseButtonsSwapped(false);
+  Choices.LeftHanded = false;
   if (leftHanded) {
-    const char* question = Choices.Language == "A" ? kSwapQuestionAfrikaans : kSwapQuestionEnglish;
+    const bool afrikaans = Choices.Language == Lang::Afrikaans;
+    const char* question = afrikaans ? kSwapQuestionAfrikaans : kSwapQuestionEnglish;
     if (MessageDlg(*Application(), question, TMsgDlgType::mtConfirmation, mbYes | mbNo) == mrYes) {
-      menu_.SetMouseButtonsSwapped(true);
+      host_.SetMouseButtonsSwapped(true);
+      Choices.LeftHanded = true;
     }
   }
-  menu_.Language = Choices.Language;
-  menu_.SoundFolder = Choices.SoundFolder;
-  menu_.LearnerName = Choices.LearnerName;
+  session_ = Choices;
   accepted_ = true;
   animatetimer->SetEnabled(false);
   Close();
@@ -346,10 +346,7 @@ void TForm2::FormClose(TObject*, TCloseAction&) {
   animatetimer->SetEnabled(false);
   // This screen's starter stops watching when the screen goes, so the flag would never
   // be cleared: clear it now and give the menu its window back.
-  if (menu_.VolumeControlOpen) {
-    menu_.VolumeControlOpen = false;
-    menu_.SetWindowState(TWindowState::wsNormal);
-  }
+  if (host_.VolumeControlOpen()) host_.SetVolumeControlOpen(false);
 }
 
 // ---- volume control ----
@@ -372,21 +369,19 @@ void TForm2::mutebutClick(TObject*) {
     MessageDlg(*Application(), kVolumeNotFound, TMsgDlgType::mtWarning, mbOK);
     return;
   }
-  if (menu_.VolumeControlOpen) {
+  if (host_.VolumeControlOpen()) {
     MessageDlg(*Application(), kVolumeAlreadyOpen, TMsgDlgType::mtInformation, mbOK);
     return;
   }
   SetWindowState(TWindowState::wsMinimized);
-  menu_.SetWindowState(TWindowState::wsMinimized);
-  menu_.VolumeControlOpen = true;
+  host_.SetVolumeControlOpen(true);
   volstarter->SetCommand(program);
   volstarter->Execute();
 }
 
 void TForm2::volstarterFinished(TObject*) {
-  menu_.VolumeControlOpen = false;
   SetWindowState(TWindowState::wsNormal);
-  menu_.SetWindowState(TWindowState::wsNormal);
+  host_.SetVolumeControlOpen(false);
   BringToFront();
 }
 

@@ -1,6 +1,6 @@
 // The intro screen: the frame animation on the console, the language choice, the
-// learner's name and the mouse hand. It edits a copy of the menu's choices and hands
-// them back only when a mouse-hand button closes it.
+// learner's name and the mouse hand. It edits a copy of the learner's session and hands
+// it back only when a mouse-hand button closes it.
 #pragma once
 
 #include <memory>
@@ -15,33 +15,25 @@
 #include "framework/Edit.h"
 #include "framework/Form.h"
 #include "framework/Image.h"
+#include "screens/LearnerSession.h"
+#include "screens/intro/IntroHost.h"
 
 namespace tazu {
-
-class TForm1;
-
-// What the intro screen lets the learner change.
-struct LearnerChoices {
-  std::string Language;
-  std::string SoundFolder;
-  std::string LearnerName;
-};
 
 class TForm2 : public TForm {
  public:
   // The longest name the field takes: the roster keeps 35 characters.
   static constexpr size_t kMaxNameLength = 35;
 
-  TForm2(TComponent* owner, TForm1& menu);
+  TForm2(TComponent* owner, LearnerSession& session, IntroHost& host);
 
   // ---- set by the menu before showing ----
-  std::string MenuFolder;
   bool Returning = false;
 
   // ---- state ----
-  // The copy being edited; the menu's own fields change only when a mouse-hand button
-  // accepts it, so a screen closed any other way leaves the learner as it was.
-  LearnerChoices Choices;
+  // The copy being edited; the session changes only when a mouse-hand button accepts
+  // it, so a screen closed any other way leaves the learner as it was.
+  LearnerSession Choices;
   bool Accepted() const { return accepted_; }
   bool LanguageChoiceActive = false;
   bool NamePromptPlayed = false;
@@ -91,15 +83,15 @@ class TForm2 : public TForm {
  private:
   void BuildControls();
   void EnterLanguageStage();
-  void ChooseLanguage(char code, const char* leftHint, const char* rightHint,
-                      const char* soundFolder);
+  void ChooseLanguage(Lang language, const char* leftHint, const char* rightHint);
   void ChooseHand(bool leftHanded);
   bool ShowFrame(int n);
   void ReleaseLibrary();
   void EndWithMessage(const char* message);
   std::string FindVolumeControl();
 
-  TForm1& menu_;
+  LearnerSession& session_;
+  IntroHost& host_;
   bool accepted_ = false;
   bool activated_ = false;  // the start-up steps run once per showing
 };

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "base/Paths.h"
+#include "screens/ScreenSize.h"
 
 namespace tazu::menu {
 
@@ -18,9 +19,7 @@ inline constexpr const char* kDisplaySettingsFile = "displaysettings.txt";
 inline constexpr std::string_view kDisplayAllowed = "SET=YES";
 inline constexpr std::string_view kScaleAsked = "SCALE=YES";
 
-// The picture the program draws, and the fewest bits per pixel it is shown with.
-inline constexpr int kPictureWidth = 800;
-inline constexpr int kPictureHeight = 600;
+// The fewest bits per pixel the scaled picture is shown with.
 inline constexpr int kMinimumScaledDepth = 16;
 
 enum class DisplaySettings {
@@ -62,7 +61,7 @@ inline bool DisplayChangeAllowedBy(DisplaySettings settings) {
 // Whether a screen can show the picture scaled: at least as large, and enough colours.
 // Smaller screens are never scaled down; they keep the refusal of the start-up.
 inline bool ScaledPictureFits(int width, int height, int bitsPerPixel) {
-  return width >= kPictureWidth && height >= kPictureHeight && bitsPerPixel >= kMinimumScaledDepth;
+  return width >= kScreenWidth && height >= kScreenHeight && bitsPerPixel >= kMinimumScaledDepth;
 }
 
 // What the start-up makes of a display.
@@ -89,7 +88,7 @@ inline DisplayOutcome PlanDisplay(const DisplayOptions& options, const DisplayFa
   const bool allowed = DisplayChangeAllowedBy(options.settings);
   const bool fits = ScaledPictureFits(display.width, display.height, display.bitsPerPixel);
   if (allowed) {
-    if (display.width == kPictureWidth && display.height == kPictureHeight)
+    if (display.width == kScreenWidth && display.height == kScreenHeight)
       return DisplayOutcome::AsItIs;
     if (display.modeAvailable) return DisplayOutcome::Switch;
     return fits ? DisplayOutcome::Scale : DisplayOutcome::Refuse;

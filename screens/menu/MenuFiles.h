@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "screens/LearnerSession.h"
+
 namespace tazu::menu {
 
 // Appended to the install folder (which already ends in a back-slash, so the menu
@@ -23,8 +25,7 @@ inline constexpr size_t kMaxMidiNames = 50;
 // The greeting after each sign-in, in the language's prompt folder.
 inline constexpr const char* kGreetingPrompt = "in6.wav";
 
-// The two language letters, as the picture names carry them.
-inline constexpr std::array<char, 2> kLanguages{'A', 'E'};
+inline constexpr std::array<Lang, 2> kLanguages{Lang::Afrikaans, Lang::English};
 
 // The install folder for the process's current folder: a back-slash appended when it
 // is not empty and does not end in one.
@@ -41,22 +42,22 @@ inline std::string MusicFolderOf(const std::string& installFolder) {
   return installFolder + std::string(kMusicSubFolder);
 }
 
-// The prompt folder the menu uses after a sign-in in `language` ("A" or anything else).
-inline std::string SoundFolderOf(const std::string& installFolder, std::string_view language) {
-  return installFolder + std::string(language == "A" ? kAfrikaansSoundFolder : kEnglishSoundFolder);
+// The prompt folder the menu uses after a sign-in in `language`.
+inline std::string SoundFolderOf(const std::string& installFolder, Lang language) {
+  return installFolder +
+         std::string(language == Lang::Afrikaans ? kAfrikaansSoundFolder : kEnglishSoundFolder);
 }
 
 // The background with subject `subject` open (0: none), e.g. "menu_2_A.jpg".
-inline std::string MenuPictureName(int subject, std::string_view language) {
-  return "menu_" + std::to_string(subject) + "_" + std::string(language) + ".jpg";
+inline std::string MenuPictureName(int subject, Lang language) {
+  return "menu_" + std::to_string(subject) + "_" + LanguageLetter(language) + ".jpg";
 }
 
 // A sub-menu picture with one entry highlighted, e.g. "sub_5_1_E.jpg"; `subjectKey` is
 // the entry's group key (its subject number as text).
-inline std::string SubPictureName(std::string_view subjectKey, int entry,
-                                  std::string_view language) {
+inline std::string SubPictureName(std::string_view subjectKey, int entry, Lang language) {
   return "sub_" + std::string(subjectKey) + "_" + std::to_string(entry) + "_" +
-         std::string(language) + ".jpg";
+         LanguageLetter(language) + ".jpg";
 }
 
 }  // namespace tazu::menu

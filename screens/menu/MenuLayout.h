@@ -6,6 +6,8 @@
 #include <array>
 #include <string_view>
 
+#include "screens/ScreenSize.h"
+
 namespace tazu::menu {
 
 enum class Kind {
@@ -25,8 +27,6 @@ struct ControlSpec {
   Kind kind;
 };
 
-inline constexpr int kScreenWidth = 800;
-inline constexpr int kScreenHeight = 600;
 inline constexpr int kSubjectCount = 5;
 
 inline constexpr auto kControls = std::to_array<ControlSpec>({

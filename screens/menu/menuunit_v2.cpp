@@ -11,6 +11,7 @@
 #include "controls/HandCursor.h"
 #include "framework/Application.h"
 #include "framework/Dialogs.h"
+#include "roster/LearnerRecord.h"
 #include "roster/StudentDatabase.h"
 #include "screens/advert/advertunit.h"
 #include "screens/intro/introunit.h"
@@ -25,6 +26,11 @@ namespace {
 constexpr uint32_t kCloseDelayMs = 500;
 constexpr TShortCut kHeldHotKey = 0xC05A;  // Ctrl + Alt + Z
 constexpr uint32_t kExecuteDelayMs = 50;
+// A learner the roster does not know is recorded in the slot of the sign-in's
+// language, at the first level.
+constexpr int kAfrikaansSlot = 3;
+constexpr int kEnglishSlot = 4;
+constexpr int kFirstLevel = 1;
 
 using menu::kFirstPiece;
 using menu::kMaxMidiNames;
@@ -57,11 +63,12 @@ constexpr const char* kColourDepthMessage =
 
 }  // namespace
 
-TForm1::TForm1(TComponent* owner) : TForm(owner) {
+TForm1::TForm1(TComponent* owner, const RosterEnvironment& roster)
+    : TForm(owner), roster_(roster) {
   Name = "Form1";
   SetCaption("Pelkor! Tazu v2.1");
   Position = TPosition::poScreenCenter;
-  SetBounds(0, 0, menu::kScreenWidth, menu::kScreenHeight);
+  SetBounds(0, 0, kScreenWidth, kScreenHeight);
   BuildControls();
   BuildComponents();
   // The single-copy guard acts while the screen is still loading: a second copy ends
@@ -216,13 +223,13 @@ void TForm1::FormCreate(TObject*) {
   TrayWindow = OS().FindTaskBar();
   OS().ShowTaskBar(TrayWindow, false);
   DoubleBuffered = true;
-  SetBounds(0, 0, menu::kScreenWidth, menu::kScreenHeight);
+  SetBounds(0, 0, kScreenWidth, kScreenHeight);
   // Without an 800x600 mode a larger screen shows the picture scaled, nothing switched.
   const auto presentScaled = [this] {
     const DisplayCaps caps = OS().GetDisplayCaps(Handle());
-    if (caps.width == menu::kPictureWidth && caps.height == menu::kPictureHeight) return true;
+    if (caps.width == kScreenWidth && caps.height == kScreenHeight) return true;
     return menu::ScaledPictureFits(caps.width, caps.height, caps.bitsPerPixel) &&
-           OS().SetScaledPresentation(menu::kPictureWidth, menu::kPictureHeight);
+           OS().SetScaledPresentation(kScreenWidth, kScreenHeight);
   };
   const bool changeAllowed = DisplayChangeAllowed();
   if (!changeAllowed && menu::ReadDisplayOptions(GetCurrentDir()).scaleAsked) presentScaled();
@@ -252,9 +259,9 @@ void TForm1::closetimerTimer(TObject*) {
 }
 
 void TForm1::FillFolders() {
-  InstallFolder = menu::InstallFolderFrom(GetCurrentDir());
-  MenuFolder = menu::MenuFolderOf(InstallFolder);
-  MusicFolder = menu::MusicFolderOf(InstallFolder);
+  Session.InstallFolder = menu::InstallFolderFrom(GetCurrentDir());
+  Session.MenuFolder = menu::MenuFolderOf(Session.InstallFolder);
+  Session.MusicFolder = menu::MusicFolderOf(Session.InstallFolder);
 }
 
 void TForm1::FillActivityTable() {
@@ -320,7 +327,7 @@ void TForm1::FormActivate(TObject*) {
   if (!StartFirstMusic()) return;
   MidiList.clear();
   MidiListBuilt = false;
-  Language = "A";
+  Session.Language = Lang::Afrikaans;
   SubjectOpen.fill(true);
   CurrentSubject = 255;
   RunIntro(false);
@@ -331,10 +338,9 @@ void TForm1::backbutClick(TObject*) { RunIntro(true); }
 void TForm1::RunIntro(bool returning) {
   bool accepted = false;
   {
-    TOwned<TForm2> intro(Application()->Create<TForm2>(*this));
+    TOwned<TForm2> intro(Application()->Create<TForm2>(Session, *this));
     intro->DoubleBuffered = true;
-    intro->SetBounds(0, 0, menu::kScreenWidth, menu::kScreenHeight);
-    intro->MenuFolder = MenuFolder;
+    intro->SetBounds(0, 0, kScreenWidth, kScreenHeight);
     intro->Returning = returning;
     if (returning) ShowIntroMuteButton(*intro);
     intro->ShowModal();
@@ -353,21 +359,21 @@ void TForm1::RunIntro(bool returning) {
 void TForm1::ShowIntroMuteButton(TForm2& intro) { intro.mutebut->Show(); }
 
 void TForm1::SetButtonHints() {
-  const bool afrikaans = Language == "A";
+  const bool afrikaans = Session.Language == Lang::Afrikaans;
   reportbut->Hint = afrikaans ? "Verslag" : "Report";
   backbut->Hint = afrikaans ? "Verander naam/taal" : "Change name/language";
   exitbut->Hint = afrikaans ? "Verlaat Pelkor!" : "Exit Pelkor!";
 }
 
 void TForm1::SignIn(bool afterBackButton) {
-  if (Application()->Terminated() || LearnerName.empty()) return;
-  SoundFolder = menu::SoundFolderOf(InstallFolder, Language);
+  const LearnerSession& s = Session;
+  if (Application()->Terminated() || s.LearnerName.empty()) return;
+  Session.SoundFolder = menu::SoundFolderOf(s.InstallFolder, s.Language);
   SetButtonHints();
-  const DefaultRosterEnvironment processEnvironment;
-  const RosterEnvironment& roster = RosterEnv != nullptr ? *RosterEnv : processEnvironment;
-  if (FindLearner(roster, LearnerName, LearnerSecondKey, LearnerShortKey) == -1) {
-    RecordLearnerUse(roster, Language == "A" ? 3 : 4, 1, LearnerName, LearnerSecondKey,
-                     LearnerShortKey);
+  if (FindLearner(roster_, s.LearnerName, s.LearnerSecondKey, s.LearnerShortKey) == kNoLearner) {
+    const int slot = s.Language == Lang::Afrikaans ? kAfrikaansSlot : kEnglishSlot;
+    RecordLearnerUse(roster_, slot, kFirstLevel, s.LearnerName, s.LearnerSecondKey,
+                     s.LearnerShortKey);
   }
   if (afterBackButton) {
     HideSubPictures();
@@ -375,15 +381,15 @@ void TForm1::SignIn(bool afterBackButton) {
   }
   SubjectOpen.fill(false);
   ShowMenuPicture(0);
-  PlayCue(SoundFolder + menu::kGreetingPrompt);
+  PlayCue(s.SoundFolder + menu::kGreetingPrompt);
 }
 
 void TForm1::exitbutClick(TObject*) {
   executetimer->SetEnabled(false);
   try {
-    TOwned<Tadvertform> advert(Application()->Create<Tadvertform>(*this));
+    TOwned<Tadvertform> advert(Application()->Create<Tadvertform>(Session));
     advert->DoubleBuffered = true;
-    advert->SetBounds(0, 0, menu::kScreenWidth, menu::kScreenHeight);
+    advert->SetBounds(0, 0, kScreenWidth, kScreenHeight);
     advert->PrepareAdverts();
     advert->ShowModal();
   } catch (const std::exception& error) {
@@ -397,7 +403,7 @@ void TForm1::exitbutClick(TObject*) {
 // ---- menu ----
 
 void TForm1::ShowMenuPicture(int n) {
-  if (!LoadPicture(*frame, MenuFolder + menu::MenuPictureName(n, Language))) return;
+  if (!LoadPicture(*frame, Session.MenuFolder + menu::MenuPictureName(n, Session.Language))) return;
   CurrentSubject = n;
   if (n >= 1 && n <= menu::kSubjectCount) ShowSubEntries(n);
 }
@@ -426,7 +432,7 @@ void TForm1::ShowSubPicture(const std::string& key, int m) {
       image.Hide();
       return;
     }
-    if (LoadPicture(image, MenuFolder + menu::SubPictureName(key, m, Language))) image.Show();
+    if (LoadPicture(image, Session.MenuFolder + menu::SubPictureName(key, m, Session.Language))) image.Show();
   });
 }
 
@@ -450,7 +456,7 @@ void TForm1::HideSubjectHighlight(int k) {
 }
 
 void TForm1::ShowSubjectHighlight(int k) {
-  const std::string wanted = std::string("but_") + (Language == "A" ? "afr" : "eng");
+  const std::string wanted = Session.Language == Lang::Afrikaans ? "but_afr" : "but_eng";
   ForEachPicture([&](TImage& image, const std::string& group) {
     if (!Contains(group, "but")) return;
     const bool open = k >= 1 && k < static_cast<int>(SubjectOpen.size()) && SubjectOpen[k];
@@ -497,8 +503,9 @@ void TForm1::executetimerTimer(TObject*) {
 void TForm1::reportbutClick(TObject*) { StartProgram(ActivityTable[kReportProgram]); }
 
 std::string TForm1::BuildProgramParameters() const {
-  const std::string values[] = {InstallFolder,   LearnerName, LearnerSecondKey,
-                                LearnerShortKey, "TRUE",      Language == "A" ? "AFR" : "ENG"};
+  const LearnerSession& s = Session;
+  const std::string values[] = {s.InstallFolder,   s.LearnerName, s.LearnerSecondKey,
+                                s.LearnerShortKey, "TRUE",        LanguageCode(s.Language)};
   std::string parameters;
   for (const std::string& value : values) {
     if (!parameters.empty()) parameters += ' ';
@@ -509,9 +516,9 @@ std::string TForm1::BuildProgramParameters() const {
 
 void TForm1::StartProgram(const std::string& relativePath) {
   if (ActivityRunning) return;
-  ProgramPath = InstallFolder + relativePath;
-  LearnerSecondKey.clear();
-  LearnerShortKey.clear();
+  ProgramPath = Session.InstallFolder + relativePath;
+  Session.LearnerSecondKey.clear();
+  Session.LearnerShortKey.clear();
   ProgramParameters = BuildProgramParameters();
   if (!FileExists(ProgramPath)) {
     ShowMessage(*Application(), kMissingProgramMessage);
@@ -555,9 +562,9 @@ void TForm1::AppExeError(TObject*) {
 // ---- music ----
 
 bool TForm1::StartFirstMusic() {
-  if (!FileExists(MusicFolder + kFirstPiece)) return true;
+  if (!FileExists(Session.MusicFolder + kFirstPiece)) return true;
   MusicHeld = true;
-  music->FileName = MusicFolder + kFirstPiece;
+  music->FileName = Session.MusicFolder + kFirstPiece;
   try {
     music->Open();
   } catch (const EMCIDeviceError&) {
@@ -568,7 +575,7 @@ bool TForm1::StartFirstMusic() {
     if (!RemoveMusicFiles()) {
       // Nothing could be deleted (a read-only install): say who can, and go on
       // without music as for "No".
-      MessageDlg(*Application(), MusicNotRemovedMessage(ResolvePath(MusicFolder)),
+      MessageDlg(*Application(), MusicNotRemovedMessage(ResolvePath(Session.MusicFolder)),
                  TMsgDlgType::mtInformation, mbOK);
       return true;
     }
@@ -586,8 +593,8 @@ bool TForm1::RemoveMusicFiles() {
   bool removedAny = false;
   // Only ordinary files matching the mask, in the music folder itself. Write permission
   // first: it is the read-only attribute on Windows; on POSIX the folder decides.
-  for (const std::string& name : FindFiles(MusicFolder, kMidiMask)) {
-    const fs::path file = ResolvePath(MusicFolder + name);
+  for (const std::string& name : FindFiles(Session.MusicFolder, kMidiMask)) {
+    const fs::path file = ResolvePath(Session.MusicFolder + name);
     std::error_code ignored;
     fs::permissions(file, fs::perms::owner_write, fs::perm_options::add, ignored);
     if (fs::remove(file, ignored)) removedAny = true;
@@ -597,7 +604,7 @@ bool TForm1::RemoveMusicFiles() {
 
 void TForm1::BuildMidiList() {
   MidiList.clear();
-  for (const std::string& name : FindFiles(MusicFolder, kMidiMask)) {
+  for (const std::string& name : FindFiles(Session.MusicFolder, kMidiMask)) {
     if (MidiList.size() == kMaxMidiNames) break;
     MidiList.push_back(name);
   }
@@ -613,7 +620,7 @@ void TForm1::PlayNextMusic() {
   if (music->Mode() == MusicMode::Playing) music->Stop();
   music->Close();
   std::uniform_int_distribution<size_t> pick(0, MidiList.size() - 1);
-  music->FileName = MusicFolder + MidiList[pick(random)];
+  music->FileName = Session.MusicFolder + MidiList[pick(random)];
   music->Open();
   music->Rewind();
   music->Play();
@@ -636,5 +643,10 @@ void TForm1::PlayCue(const std::string& path) {
 void TForm1::StopCue() { sound->Stop(); }
 
 void TForm1::SetMouseButtonsSwapped(bool swapped) { OS().SetMouseButtonsSwapped(swapped); }
+
+void TForm1::SetVolumeControlOpen(bool open) {
+  volumeControlOpen_ = open;
+  SetWindowState(open ? TWindowState::wsMinimized : TWindowState::wsNormal);
+}
 
 }  // namespace tazu

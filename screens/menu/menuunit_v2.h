@@ -24,22 +24,21 @@
 #include "framework/Timer.h"
 #include "platform/Platform.h"
 #include "roster/RosterEnvironment.h"
+#include "screens/LearnerSession.h"
+#include "screens/intro/IntroHost.h"
 #include "screens/menu/ActivityTable.h"
 
 namespace tazu {
 
 class TForm2;
 
-class TForm1 : public TForm {
+class TForm1 : public TForm, public IntroHost {
  public:
-  explicit TForm1(TComponent* owner);
+  // `roster` says where the roster lives; it outlives the screen.
+  TForm1(TComponent* owner, const RosterEnvironment& roster);
 
-  // ---- install layout: folders end in a back-slash; names are formed by appending ----
-  std::string InstallFolder;
-  std::string MenuFolder;
-  std::string MusicFolder;
-  std::string SoundFolder;
-  std::string Language = "A";
+  // The learner signed in, the language and the install's folders.
+  LearnerSession Session;
   // Relative program paths, indexed 1 to 15 (index 0 unused; entry 4 stays empty).
   std::array<std::string, kActivityCount + 1> ActivityTable;
 
@@ -60,11 +59,7 @@ class TForm1 : public TForm {
   // Any picture control of the screen by its name (`mover2`, `subindex2_4`, `sub2`, ...).
   TImage* PictureControl(std::string_view name) const;
 
-  // ---- the learner and the activity run ----
-  std::string LearnerName;
-  // The roster's second key and short key: always empty in this program.
-  std::string LearnerSecondKey;
-  std::string LearnerShortKey;
+  // ---- the activity run ----
   int SelectedActivity = 0;
   bool ActivityRunning = false;
   std::string ProgramPath;
@@ -94,10 +89,6 @@ class TForm1 : public TForm {
   void FormDestroy(TObject* sender);
   void closetimerTimer(TObject* sender);
 
-  // Where the roster lives; the real process environment unless a test sets one.
-  const RosterEnvironment* RosterEnv = nullptr;
-  // Kept for the intro screen's volume button.
-  bool VolumeControlOpen = false;
 
   // ---- shell state (read by tests) ----
   TaskBarHandle TrayWindow = 0;
@@ -147,10 +138,10 @@ class TForm1 : public TForm {
   bool StartFirstMusic();
   void PlayNextMusic();
   void musicNotify(TObject* sender);
-  // Plays one prompt when its file exists, cutting off a prompt still playing.
-  void PlayCue(const std::string& path);
-  // Ends the prompt that is playing.
-  void StopCue();
+  void PlayCue(const std::string& path) override;
+  void StopCue() override;
+  bool VolumeControlOpen() const override { return volumeControlOpen_; }
+  void SetVolumeControlOpen(bool open) override;
 
   // The six-field parameter string every activity program is given.
   std::string BuildProgramParameters() const;
@@ -159,7 +150,7 @@ class TForm1 : public TForm {
   void RestoreDisplayMode();
   int ApplyDisplayMode(const DisplayMode& mode);
   bool DisplayChangeAllowed();
-  void SetMouseButtonsSwapped(bool swapped);
+  void SetMouseButtonsSwapped(bool swapped) override;
 
  private:
   void BuildControls();
@@ -183,6 +174,9 @@ class TForm1 : public TForm {
   void FillFolders();
   void FillActivityTable();
   Platform& OS();
+
+  const RosterEnvironment& roster_;
+  bool volumeControlOpen_ = false;
 
   std::map<std::string, TImage*, std::less<>> pictures_;
 };

@@ -62,7 +62,7 @@ class AdvertTest : public ::testing::Test {
   Tadvertform* MakeAdvert(const std::string& language) {
     advert = app->CreateForm<Tadvertform>();
     advert->InstallFolder = install.Str() + "\\";
-    advert->Language = language;
+    advert->Language = LanguageFromLetter(language);
     return advert;
   }
   // Shows the screen modally the menu's way; returns the virtual time it was up.
@@ -154,7 +154,7 @@ TEST_P(AdvertLanguageTest, TheLanguagesPicturesAndExitHintAreLoaded) {
 INSTANTIATE_TEST_SUITE_P(Languages, AdvertLanguageTest,
                          ::testing::Values(LanguageCase{"A", "Gaan uit", false},
                                            LanguageCase{"E", "Exit", true},
-                                           // The letter is compared in upper case.
+                                           // A letter typed in lower case is read alike.
                                            LanguageCase{"a", "Gaan uit", false}));
 
 TEST_F(AdvertTest, ATallPageOpensAtItsTopWithAVerticalBar) {
@@ -287,11 +287,11 @@ TEST_F(AdvertFromMenuTest, TheMenusInstallFolderAndLanguageAreUsed) {
   install.Write("add_E.jpg", std::string(page.begin(), page.end()));
   install.Write("addback_E.jpg", std::string(page.begin(), page.end()));
   CreateMenu();
-  ASSERT_FALSE(menu->InstallFolder.empty());
-  menu->Language = "E";
-  TOwned<Tadvertform> advert(app->CreateForm<Tadvertform>(*menu));
-  EXPECT_EQ(advert->InstallFolder, menu->InstallFolder);
-  EXPECT_EQ(advert->Language, "E");
+  ASSERT_FALSE(menu->Session.InstallFolder.empty());
+  menu->Session.Language = Lang::English;
+  TOwned<Tadvertform> advert(app->CreateForm<Tadvertform>(menu->Session));
+  EXPECT_EQ(advert->InstallFolder, menu->Session.InstallFolder);
+  EXPECT_EQ(advert->Language, Lang::English);
   advert->PrepareAdverts();
   EXPECT_EQ(advert->exitbut->Hint, "Exit");
   // Smaller than the view: centred, no bars.

@@ -72,12 +72,12 @@ TEST_F(HandOffTest, TheFirstStartRunsTheIntroAndSignsIn) {
   ASSERT_NE(seenIntro, nullptr);
   EXPECT_TRUE(musicBeforeIntro);
   EXPECT_FALSE(seenReturning);
-  EXPECT_EQ(menu->Language, "E");
-  EXPECT_EQ(menu->LearnerName, "PIET");
+  EXPECT_EQ(menu->Session.Language, Lang::English);
+  EXPECT_EQ(menu->Session.LearnerName, "PIET");
   EXPECT_EQ(menu->reportbut->Hint, "Report");
   EXPECT_EQ(menu->backbut->Hint, "Change name/language");
   EXPECT_EQ(menu->exitbut->Hint, "Exit Pelkor!");
-  EXPECT_EQ(menu->SoundFolder, menu->InstallFolder + "Sounds_eng\\");
+  EXPECT_EQ(menu->Session.SoundFolder, menu->Session.InstallFolder + "Sounds_eng\\");
   EXPECT_GE(FindLearner(roster, "PIET", "", ""), 1);
   EXPECT_EQ(RosterSize(), 708u);
   EXPECT_EQ(menu->CurrentSubject, 0);
@@ -106,7 +106,7 @@ TEST_F(HandOffTest, ReturningWithTheSameNameAddsNobodyAndChangingLanguageResetsT
   EXPECT_EQ(menu->reportbut->Hint, "Verslag");
   EXPECT_EQ(menu->backbut->Hint, "Verander naam/taal");
   EXPECT_EQ(menu->exitbut->Hint, "Verlaat Pelkor!");
-  EXPECT_EQ(menu->SoundFolder, menu->InstallFolder + "Sounds_afr\\");
+  EXPECT_EQ(menu->Session.SoundFolder, menu->Session.InstallFolder + "Sounds_afr\\");
   EXPECT_EQ(menu->CurrentSubject, 0);
   EXPECT_NEAR(MenuPictureMark(), 10, 6);  // menu_0_A.jpg
   EXPECT_FALSE(menu->PictureControl("subindex2_1")->Visible());
@@ -165,9 +165,9 @@ TEST_F(HandOffTest, ClosingTheIntroFromOutsideSignsNobodyIn) {
   const size_t cues = fake->wavesPlayed.size();
   closeAfterTyping('A');
   menu->backbutClick(menu->backbut);
-  EXPECT_EQ(menu->LearnerName, "PIET");
-  EXPECT_EQ(menu->Language, "E");
-  EXPECT_EQ(menu->SoundFolder, menu->InstallFolder + "Sounds_eng\\");
+  EXPECT_EQ(menu->Session.LearnerName, "PIET");
+  EXPECT_EQ(menu->Session.Language, Lang::English);
+  EXPECT_EQ(menu->Session.SoundFolder, menu->Session.InstallFolder + "Sounds_eng\\");
   EXPECT_EQ(fake->wavesPlayed.size(), cues);  // no new greeting
   EXPECT_FALSE(app->Terminated());
   EXPECT_FALSE(advertShown);
@@ -185,7 +185,7 @@ TEST_F(HandOffTest, ClosingTheIntroFromOutsideSignsNobodyIn) {
   EXPECT_TRUE(advertShown);
   EXPECT_TRUE(app->Terminated());
   EXPECT_EQ(RosterSize(), 0u);
-  EXPECT_EQ(menu->LearnerName, "");
+  EXPECT_EQ(menu->Session.LearnerName, "");
   EXPECT_EQ(menu->CurrentSubject, 255);
 }
 

@@ -27,8 +27,7 @@ class IntroTest : public MenuTest {
     CreateMenu();
   }
   TForm2* ShowIntro(bool returning) {
-    intro = app->CreateForm<TForm2>(*menu);
-    intro->MenuFolder = menu->MenuFolder;
+    intro = app->CreateForm<TForm2>(menu->Session, *menu);
     intro->Returning = returning;
     intro->animatetimer->SetInterval(1);  // the test need not wait 50 ms a frame
     intro->Show();
@@ -137,14 +136,14 @@ TEST_F(IntroTest, LibraryAbsentOrDamagedEndsTheProgramAfterItsMessage) {
 }
 
 TEST_F(IntroTest, ChoosingALanguageShowsTheNameBoardAndPlaysItsPrompt) {
-  menu->LearnerName = "PIET";
+  menu->Session.LearnerName = "PIET";
   ShowIntro(true);
-  menu->Language = "E";
+  menu->Session.Language = Lang::English;
   intro->langselect1Click(intro->langselect1);
-  EXPECT_EQ(intro->Choices.Language, "A");
-  EXPECT_EQ(intro->Choices.SoundFolder, menu->InstallFolder + "sounds_afr\\");
-  EXPECT_EQ(menu->Language, "E");  // the menu's own change only when a hand is chosen
-  EXPECT_EQ(menu->SoundFolder, "");
+  EXPECT_EQ(intro->Choices.Language, Lang::Afrikaans);
+  EXPECT_EQ(intro->Choices.SoundFolder, menu->Session.InstallFolder + "sounds_afr\\");
+  EXPECT_EQ(menu->Session.Language, Lang::English);  // the menu's own change only when a hand is chosen
+  EXPECT_EQ(menu->Session.SoundFolder, "");
   EXPECT_EQ(intro->LeftBut->Hint, "Linkshandige muis");
   EXPECT_EQ(intro->RightBut->Hint, "Regshandige muis");
   EXPECT_TRUE(intro->nameboard->Visible());
@@ -186,9 +185,9 @@ TEST_F(IntroTest, EnterNeedsTwoCharactersAndRightButAcceptsOne) {
   Type("a");
   Key(VK_RETURN);
   EXPECT_TRUE(intro->Visible());
-  EXPECT_EQ(menu->LearnerName, "");
+  EXPECT_EQ(menu->Session.LearnerName, "");
   intro->RightButClick(intro->RightBut);
-  EXPECT_EQ(menu->LearnerName, "A");
+  EXPECT_EQ(menu->Session.LearnerName, "A");
   EXPECT_FALSE(intro->Visible());
   EXPECT_FALSE(fake->mouseSwapped);
 }
@@ -198,18 +197,18 @@ TEST_F(IntroTest, EnterWithTwoCharactersActsAsRightBut) {
   intro->langselect2Click(intro->langselect2);
   Type("jo");
   Key(VK_RETURN);
-  EXPECT_EQ(menu->LearnerName, "JO");
+  EXPECT_EQ(menu->Session.LearnerName, "JO");
   EXPECT_FALSE(intro->Visible());
 }
 
 TEST_F(IntroTest, AnEmptyNameKeepsTheScreenAndTouchesNothing) {
-  menu->LearnerName = "OLD";
+  menu->Session.LearnerName = "OLD";
   ShowIntro(true);
   intro->langselect2Click(intro->langselect2);
   intro->nameEdit->SetText("");
   const size_t calls = fake->calls.size();
   intro->LeftButClick(intro->LeftBut);
-  EXPECT_EQ(menu->LearnerName, "OLD");
+  EXPECT_EQ(menu->Session.LearnerName, "OLD");
   EXPECT_FALSE(intro->Accepted());
   EXPECT_TRUE(intro->Visible());
   EXPECT_EQ(fake->calls.size(), calls);  // no mouse call, no question
@@ -228,7 +227,7 @@ TEST_F(IntroTest, LeftButAsksInTheChosenLanguageAndSwapsOnlyOnYes) {
   EXPECT_EQ(fake->shownBoxes.back().buttons, MessageBoxButtons::YesNo);
   EXPECT_FALSE(fake->mouseSwapped);
   EXPECT_FALSE(intro->Visible());  // it closes all the same
-  EXPECT_EQ(menu->LearnerName, "ANNA");
+  EXPECT_EQ(menu->Session.LearnerName, "ANNA");
 
   TComponent::Free(intro);
   ShowIntro(true);
@@ -251,7 +250,7 @@ TEST_F(IntroTest, ANameBoardAbsentOrDamagedEndsTheProgramAfterItsMessage) {
     ASSERT_EQ(fake->shownBoxes.size(), 1u);
     EXPECT_EQ(fake->shownBoxes[0].text, kImagesMissing);
     EXPECT_TRUE(app->Terminated());
-    EXPECT_EQ(intro->Choices.SoundFolder, menu->InstallFolder + "sounds_eng\\");  // steps 5, 6
+    EXPECT_EQ(intro->Choices.SoundFolder, menu->Session.InstallFolder + "sounds_eng\\");  // steps 5, 6
     EXPECT_EQ(CuesPlayed(), std::vector<std::string>{"eng in1"});
 
     EndProgram();

@@ -23,8 +23,7 @@ class VolumeTest : public MenuTest {
     fake->systemFolder = (install.Path() / "system32").string() + "\\";
     CreateMenu();
     menu->Show();
-    intro = app->CreateForm<TForm2>(*menu);
-    intro->MenuFolder = menu->MenuFolder;
+    intro = app->CreateForm<TForm2>(menu->Session, *menu);
     intro->Returning = true;
     intro->Show();
   }
@@ -40,7 +39,7 @@ TEST_F(VolumeTest, NoProgramInEitherFolderIsReported) {
   EXPECT_EQ(fake->shownBoxes[0].text, "Volume control utility not found!");
   EXPECT_EQ(fake->shownBoxes[0].caption, "Warning");
   EXPECT_TRUE(fake->shellRequests.empty());
-  EXPECT_FALSE(menu->VolumeControlOpen);
+  EXPECT_FALSE(menu->VolumeControlOpen());
 }
 
 TEST_F(VolumeTest, TheWindowsFolderComesFirstThenTheSystemFolder) {
@@ -50,7 +49,7 @@ TEST_F(VolumeTest, TheWindowsFolderComesFirstThenTheSystemFolder) {
                                           install.Path() / "system32/sndvol32.exe"));
   EXPECT_EQ(fake->shellRequests.back().parameters, "");
   fake->EndProcess(fake->processes.rbegin()->first, 0);
-  for (int i = 0; i < 20 && menu->VolumeControlOpen; ++i) app->HandleMessage();
+  for (int i = 0; i < 20 && menu->VolumeControlOpen(); ++i) app->HandleMessage();
 
   install.Write("windows/sndvol32.exe", "program");
   intro->mutebutClick(intro->mutebut);
@@ -68,7 +67,7 @@ TEST_F(VolumeTest, CurrentWindowsNamesItSndvolInTheSystemFolder) {
 TEST_F(VolumeTest, BothWindowsWaitMinimisedAndComeBackWithTheIntroInFront) {
   install.Write("system32/sndvol32.exe", "program");
   intro->mutebutClick(intro->mutebut);
-  EXPECT_TRUE(menu->VolumeControlOpen);
+  EXPECT_TRUE(menu->VolumeControlOpen());
   EXPECT_EQ(intro->WindowState(), TWindowState::wsMinimized);
   EXPECT_EQ(menu->WindowState(), TWindowState::wsMinimized);
   intro->mutebutClick(intro->mutebut);  // asked again while it runs
@@ -76,8 +75,8 @@ TEST_F(VolumeTest, BothWindowsWaitMinimisedAndComeBackWithTheIntroInFront) {
   EXPECT_EQ(fake->shownBoxes.back().caption, "Information");
   EXPECT_EQ(fake->shellRequests.size(), 1u);
   fake->EndProcess(fake->processes.rbegin()->first, 0);
-  for (int i = 0; i < 20 && menu->VolumeControlOpen; ++i) app->HandleMessage();
-  EXPECT_FALSE(menu->VolumeControlOpen);
+  for (int i = 0; i < 20 && menu->VolumeControlOpen(); ++i) app->HandleMessage();
+  EXPECT_FALSE(menu->VolumeControlOpen());
   EXPECT_EQ(intro->WindowState(), TWindowState::wsNormal);
   EXPECT_EQ(menu->WindowState(), TWindowState::wsNormal);
   EXPECT_TRUE(intro->Active());
@@ -87,13 +86,13 @@ TEST_F(VolumeTest, ARefusedStartOrTheIntroGoingPutsThingsBack) {
   install.Write("system32/sndvol32.exe", "program");
   fake->shellOutcomes.push_back({SE_ERR_ACCESSDENIED, false});
   intro->mutebutClick(intro->mutebut);
-  EXPECT_FALSE(menu->VolumeControlOpen);
+  EXPECT_FALSE(menu->VolumeControlOpen());
   EXPECT_EQ(menu->WindowState(), TWindowState::wsNormal);
 
   intro->mutebutClick(intro->mutebut);  // runs now
-  ASSERT_TRUE(menu->VolumeControlOpen);
+  ASSERT_TRUE(menu->VolumeControlOpen());
   intro->Close();
-  EXPECT_FALSE(menu->VolumeControlOpen);
+  EXPECT_FALSE(menu->VolumeControlOpen());
   EXPECT_EQ(menu->WindowState(), TWindowState::wsNormal);
 }
 

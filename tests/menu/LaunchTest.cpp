@@ -35,24 +35,24 @@ class LaunchTest : public MenuTest {
     fake->Click(menu->Handle(), x, y);
     app->ProcessMessages();
   }
-  std::string Expected(const std::string& relative) const { return menu->InstallFolder + relative; }
+  std::string Expected(const std::string& relative) const { return menu->Session.InstallFolder + relative; }
   static constexpr Point kMover2{300, 340};
   static constexpr Point kEntry2_3{30, 290};
   static constexpr Point kEntry2_1{30, 195};
 };
 
 TEST_F(LaunchTest, TheParameterStringHasSixWrappedFields) {
-  menu->InstallFolder = "C:\\Kids\\";
-  menu->LearnerName = "Anna";
-  menu->Language = "A";
+  menu->Session.InstallFolder = "C:\\Kids\\";
+  menu->Session.LearnerName = "Anna";
+  menu->Session.Language = Lang::Afrikaans;
   const std::string expected = "\"*C:\\Kids\\#\" \"*Anna#\" \"*#\" \"*#\" \"*TRUE#\" \"*AFR#\"";
   EXPECT_EQ(menu->BuildProgramParameters(), expected);
   EXPECT_EQ(expected.size(), 48u);
-  menu->Language = "E";
-  menu->LearnerName = "";
+  menu->Session.Language = Lang::English;
+  menu->Session.LearnerName = "";
   EXPECT_EQ(menu->BuildProgramParameters(),
             "\"*C:\\Kids\\#\" \"*#\" \"*#\" \"*#\" \"*TRUE#\" \"*ENG#\"");
-  menu->LearnerName = "AN\"NA";  // passed as it is
+  menu->Session.LearnerName = "AN\"NA";  // passed as it is
   EXPECT_NE(menu->BuildProgramParameters().find("\"*AN\"NA#\""), std::string::npos);
 }
 

@@ -10,7 +10,7 @@
 #include "controls/ThreadedTimer.h"
 #include "framework/Application.h"
 #include "platform/fake/FakePlatform.h"
-#include "roster/RosterEnvironment.h"
+#include "platform/ProcessRoster.h"
 #include "screens/menu/menuunit_v2.h"
 #include "tests/base/TempDir.h"
 
@@ -35,6 +35,7 @@ class TestRosterEnvironment : public RosterEnvironment {
   }
   std::string SystemFolder() const override { return profile_; }
   std::string CurrentFolder() const override { return profile_; }
+  std::shared_ptr<RosterStorage> Storage() const override { return ProcessRosterStorage(); }
 
  private:
   std::string profile_;
@@ -60,15 +61,14 @@ class MenuTest : public ::testing::Test {
   // The screen the way the program entry makes it.
   // The menu without its first activation (music and intro) unless `firstActivation`.
   TForm1* CreateMenu(bool firstActivation = false) {
-    menu = app->CreateForm<TForm1>();
-    menu->RosterEnv = &roster;
+    menu = app->CreateForm<TForm1>(roster);
     menu->ActivatedOnce = !firstActivation;
     return menu;
   }
   // The state after the intro screen closed with `language` and `name`.
   void SignInAs(const std::string& language, const std::string& name = "ANNA") {
-    menu->Language = language;
-    menu->LearnerName = name;
+    menu->Session.Language = LanguageFromLetter(language);
+    menu->Session.LearnerName = name;
     menu->SignIn(false);
   }
   // Runs the loop until `done`; the limit only ends a test that would hang.

@@ -78,7 +78,7 @@ TEST_F(MusicTest, OnlyTheFirstFiftyNamesListedArePlayedAndLaterFilesNever) {
   menu->StartFirstMusic();
   EndPiece();
   ASSERT_EQ(menu->MidiList.size(), 50u);
-  const std::vector<std::string> listed = FindFiles(menu->MusicFolder, "*.mid");
+  const std::vector<std::string> listed = FindFiles(menu->Session.MusicFolder, "*.mid");
   EXPECT_TRUE(std::equal(menu->MidiList.begin(), menu->MidiList.end(), listed.begin()));
   Piece("added-later.mid");
   for (int i = 0; i < 200; ++i) EndPiece();

@@ -34,7 +34,7 @@ TEST_F(ScaledStartupTest, ALargerScreenWithoutAModeShowsThePictureScaledAndRuns)
   EXPECT_TRUE(Scaled());
   EXPECT_FALSE(Refused());
   EXPECT_TRUE(fake->shownBoxes.empty());
-  EXPECT_FALSE(menu->InstallFolder.empty());
+  EXPECT_FALSE(menu->Session.InstallFolder.empty());
   EXPECT_FALSE(menu->ActivityTable[5].empty());
   EXPECT_EQ(menu->BoundsRect(), Rect::FromSize(0, 0, 800, 600));
   EndProgram();
@@ -48,7 +48,7 @@ TEST_F(ScaledStartupTest, ALargerScreenWithoutAModeShowsThePictureScaledAndRuns)
     Start(w, h, bpp, nullptr);
     EXPECT_FALSE(Scaled()) << w << "x" << h << "x" << bpp;
     EXPECT_TRUE(Refused()) << w << "x" << h << "x" << bpp;
-    EXPECT_TRUE(menu->InstallFolder.empty());
+    EXPECT_TRUE(menu->Session.InstallFolder.empty());
   }
 }
 

@@ -74,8 +74,8 @@ TEST_F(StartupTest, InstallFolderAtTheRoot) {
   std::filesystem::current_path("/");
   At(800, 600, 32, 60);
   CreateMenu();
-  EXPECT_EQ(menu->InstallFolder, "/\\");
-  EXPECT_EQ(ResolvePath(menu->MenuFolder + "x.jpg"), "/menu/x.jpg");
+  EXPECT_EQ(menu->Session.InstallFolder, "/\\");
+  EXPECT_EQ(ResolvePath(menu->Session.MenuFolder + "x.jpg"), "/menu/x.jpg");
 }
 
 }  // namespace

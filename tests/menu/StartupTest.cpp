@@ -43,7 +43,7 @@ TEST_F(StartupTest, At8BitsTheColourDepthWarningShowsOnceAndTheProgramRuns) {
   EXPECT_EQ(fake->shownBoxes[0].caption, "Warning");
   EXPECT_EQ(fake->shownBoxes[0].kind, MessageBoxKind::Warning);
   EXPECT_FALSE(menu->closetimer->Enabled());
-  EXPECT_FALSE(menu->InstallFolder.empty());
+  EXPECT_FALSE(menu->Session.InstallFolder.empty());
   EndProgram();
   EXPECT_EQ(ModeChanges(), 0);
 }
@@ -92,7 +92,7 @@ TEST_F(StartupTest, NoModeAtTheCurrentRefreshShowsTheMessageAndClosesAfter500ms)
   EXPECT_EQ(fake->shownBoxes[0].caption, "Information");
   EXPECT_EQ(fake->shownBoxes[0].buttons, MessageBoxButtons::Ok);
   EXPECT_TRUE(menu->closetimer->Enabled());
-  EXPECT_TRUE(menu->InstallFolder.empty());  // creation stopped before the folders
+  EXPECT_TRUE(menu->Session.InstallFolder.empty());  // creation stopped before the folders
   EXPECT_TRUE(menu->ActivityTable[5].empty());
   EXPECT_FALSE(fake->taskBarVisible);
 
@@ -125,7 +125,7 @@ TEST_F(StartupTest, DisplaySettingsFileDecidesWhetherTheDisplayMaySwitch) {
     CreateMenu();
     EXPECT_EQ(ModeChanges(), c.switched ? 1 : 0) << (c.content ? c.content : "(no file)");
     EXPECT_TRUE(fake->shownBoxes.empty());
-    EXPECT_FALSE(menu->InstallFolder.empty());
+    EXPECT_FALSE(menu->Session.InstallFolder.empty());
     // Without the switch the window is centred on whatever screen there is.
     fake->screen = {0, 0, 1024, 768};
     menu->Show();
@@ -139,10 +139,10 @@ TEST_F(StartupTest, InstallFolderAndTheFoldersBuiltFromIt) {
   At(800, 600, 32, 60);
   CreateMenu();
   const std::string cwd = std::filesystem::current_path().string();
-  EXPECT_EQ(menu->InstallFolder, cwd + "\\");
-  EXPECT_EQ(menu->MenuFolder, cwd + "\\\\menu\\");
-  EXPECT_EQ(menu->MusicFolder, cwd + "\\Music\\");
-  EXPECT_EQ(menu->InstallFolder + menu->ActivityTable[5], cwd + "\\wiskundemaal\\wiskundemaal.exe");
+  EXPECT_EQ(menu->Session.InstallFolder, cwd + "\\");
+  EXPECT_EQ(menu->Session.MenuFolder, cwd + "\\\\menu\\");
+  EXPECT_EQ(menu->Session.MusicFolder, cwd + "\\Music\\");
+  EXPECT_EQ(menu->Session.InstallFolder + menu->ActivityTable[5], cwd + "\\wiskundemaal\\wiskundemaal.exe");
   EXPECT_TRUE(menu->ActivityTable[4].empty());
   EXPECT_EQ(menu->ActivityTable[15], "report\\report.exe");
   EXPECT_EQ(menu->ActivityTable[1], "leesmeervoude\\leesmeervoude.exe");
@@ -189,7 +189,7 @@ TEST_F(MenuTest, ASecondCopyEndsWhileTheMenuLoadsBeforeItTouchesAnything) {
   // steps (task bar, display) never run: the statement below never gets to exit 3.
   EXPECT_EXIT(
       {
-        app->CreateForm<TForm1>();
+        app->CreateForm<TForm1>(roster);
         std::_Exit(3);
       },
       ::testing::ExitedWithCode(0), "");

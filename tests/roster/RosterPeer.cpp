@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "roster/RosterStorage.h"
+#include "platform/ProcessRoster.h"
 #include "roster/StudentDatabase.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "roster/RosterEnvironment.h"
+#include "platform/ProcessRoster.h"
 
 namespace tazu::test {
 
@@ -23,6 +23,7 @@ class FakeRosterEnvironment : public RosterEnvironment {
   std::vector<std::string> EnvironmentBlock() const override { return block; }
   std::string SystemFolder() const override { return systemFolder; }
   std::string CurrentFolder() const override { return currentFolder; }
+  std::shared_ptr<RosterStorage> Storage() const override { return ProcessRosterStorage(); }
 };
 
 struct SlotUse {

@@ -26,8 +26,8 @@ TEST(DemoInstall, MakesEveryMenuPictureInBothLanguagesAtTheLayoutsSizes) {
     for (int n = 0; n <= menu::kSubjectCount; ++n) {
       const Bitmap32 picture =
           LoadPicture(dir.Str() + "\\\\menu\\menu_" + std::to_string(n) + "_" + language + ".jpg");
-      EXPECT_EQ(picture.Width(), menu::kScreenWidth);
-      EXPECT_EQ(picture.Height(), menu::kScreenHeight);
+      EXPECT_EQ(picture.Width(), kScreenWidth);
+      EXPECT_EQ(picture.Height(), kScreenHeight);
     }
     for (int n = 1; n <= menu::kSubjectCount; ++n) {
       const menu::ControlSpec* sub = menu::FindControl(menu::Kind::SubPicture, n);

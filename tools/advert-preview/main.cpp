@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
     tazu::TOwned<tazu::Tadvertform> advert(app->CreateForm<tazu::Tadvertform>());
     // The install folder is written the program's way, ending in a back-slash.
     advert->InstallFolder = std::string(argv[1]) + "\\";
-    advert->Language = argv[2];
+    advert->Language = tazu::LanguageFromLetter(argv[2]);
     advert->PrepareAdverts();
     advert->ShowModal();
   } catch (const std::exception& e) {

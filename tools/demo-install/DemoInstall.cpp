@@ -85,7 +85,7 @@ void DrawSubMenu(TCanvas& canvas, int n, int highlighted, char language, Point o
 }
 
 Bitmap32 MenuPicture(int open, char language) {
-  Bitmap32 image(menu::kScreenWidth, menu::kScreenHeight);
+  Bitmap32 image(kScreenWidth, kScreenHeight);
   TCanvas canvas(image);
   // Sky and meadow.
   for (int y = 0; y < image.Height(); ++y) {

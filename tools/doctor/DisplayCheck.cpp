@@ -16,8 +16,8 @@ namespace {
 constexpr int kModeListLimit = 4096;  // a driver listing more is not believed further
 
 bool IsPictureMode(const DisplayMode& mode, int refresh) {
-  return static_cast<int>(mode.pelsWidth) == menu::kPictureWidth &&
-         static_cast<int>(mode.pelsHeight) == menu::kPictureHeight &&
+  return static_cast<int>(mode.pelsWidth) == kScreenWidth &&
+         static_cast<int>(mode.pelsHeight) == kScreenHeight &&
          static_cast<int>(mode.displayFrequency) == refresh && mode.orientation == 0 &&
          (mode.bitsPerPel == 32 || mode.bitsPerPel == 16);
 }
@@ -35,7 +35,7 @@ std::vector<DisplayMode> ListModes(ModeAt modeAt) {
 
 std::string Factor(const menu::DisplayFacts& display) {
   const ScaleFactor f =
-      FitFactor({menu::kPictureWidth, menu::kPictureHeight}, {display.width, display.height});
+      FitFactor({kScreenWidth, kScreenHeight}, {display.width, display.height});
   char text[32];
   std::snprintf(text, sizeof text, "%.2f", f.Value());
   return text;

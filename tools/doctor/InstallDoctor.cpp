@@ -97,8 +97,7 @@ std::string RelativeTo(const std::string& install, const std::string& folder) {
 }
 
 void CheckMenuPictures(InstallWalk& walk) {
-  for (const char letter : menu::kLanguages) {
-    const std::string language(1, letter);
+  for (const Lang language : menu::kLanguages) {
     for (int n = 0; n <= menu::kSubjectCount; ++n) {
       walk.File(MenuRelative(menu::MenuPictureName(n, language)), CheckPictureFile,
                 kMenuPictureGone, Weight::Error);
@@ -123,20 +122,20 @@ void CheckIntroFiles(InstallWalk& walk) {
       [frames](const std::string& path) { return CheckFrameLibrary(path, frames); }, kIntroFileGone,
       Weight::Error);
   walk.File(MenuRelative(intro::kLanguagePicture), CheckPictureFile, kIntroFileGone, Weight::Error);
-  for (const char letter : menu::kLanguages) {
-    walk.File(MenuRelative(intro::NameBoardName(letter)), CheckPictureFile, kIntroFileGone,
+  for (const Lang language : menu::kLanguages) {
+    walk.File(MenuRelative(intro::NameBoardName(language)), CheckPictureFile, kIntroFileGone,
               Weight::Error);
   }
 }
 
 void CheckPrompts(InstallWalk& walk) {
-  for (const char letter : menu::kLanguages) {
-    const std::string introFolder = intro::SoundFolderFor(letter);
+  for (const Lang language : menu::kLanguages) {
+    const std::string introFolder = intro::SoundFolderFor(language);
     for (const char* prompt : {intro::kLanguagePrompt, intro::kNamePrompt}) {
       walk.File(introFolder + prompt, CheckWaveFile, kPromptGone, Weight::Error);
     }
     const std::string menuFolder =
-        RelativeTo(walk.Install(), menu::SoundFolderOf(walk.Install(), std::string(1, letter)));
+        RelativeTo(walk.Install(), menu::SoundFolderOf(walk.Install(), language));
     walk.File(menuFolder + menu::kGreetingPrompt, CheckWaveFile, kPromptGone, Weight::Error);
   }
 }
@@ -175,8 +174,7 @@ void CheckPrograms(InstallWalk& walk, const std::optional<std::string>& searchPa
 }
 
 void CheckAdverts(InstallWalk& walk) {
-  for (const char letter : menu::kLanguages) {
-    const std::string language(1, letter);
+  for (const Lang language : menu::kLanguages) {
     // The launcher closes the advert screen at once when either is missing, but shows
     // the general error box for one that is there and cannot be read.
     walk.File(advert::AdvertPageName(language), CheckPictureFile, kAdvertGone, Weight::Warning);

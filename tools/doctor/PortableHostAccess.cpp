@@ -5,7 +5,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "roster/RosterEnvironment.h"
+#include "platform/ProcessRoster.h"
 #include "tools/doctor/HostAccess.h"
 #include "tools/doctor/ProgramCheck.h"
 #include "tools/doctor/RosterCheck.h"

@@ -11,7 +11,7 @@
 #include <system_error>
 
 #include "platform/posix/ProcessLauncher.h"
-#include "roster/RosterEnvironment.h"
+#include "platform/ProcessRoster.h"
 #include "tools/doctor/HostAccess.h"
 #include "tools/doctor/ProgramCheck.h"
 #include "tools/doctor/RosterCheck.h"

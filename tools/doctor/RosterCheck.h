@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "roster/RosterEnvironment.h"
+#include "platform/ProcessRoster.h"
 #include "tools/doctor/DoctorReport.h"
 
 namespace tazu::doctor {
@@ -24,6 +24,7 @@ class QuietProcessEnvironment final : public RosterEnvironment {
   std::vector<std::string> EnvironmentBlock() const override;
   std::string SystemFolder() const override;
   std::string CurrentFolder() const override { return installFolder_; }
+  std::shared_ptr<RosterStorage> Storage() const override { return ProcessRosterStorage(); }
 
  private:
   std::string installFolder_;

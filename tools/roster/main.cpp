@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "roster/RosterEnvironment.h"
+#include "platform/ProcessRoster.h"
 #include "tools/roster/RosterReport.h"
 
 int main(int argc, char** argv) {
