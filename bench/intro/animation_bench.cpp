@@ -38,10 +38,12 @@ int main() {
     std::printf("the animation did not reach the language stage\n");
     return 1;
   }
-  const double total = std::chrono::duration<double, std::milli>(ticks.back() - ticks.front()).count();
+  const double total =
+      std::chrono::duration<double, std::milli>(ticks.back() - ticks.front()).count();
   const double target = 1.1 * 127 * 50;
-  std::printf("intro animation: %zu ticks, first tick to language stage %.0f ms (target <= %.0f), "
-              "mean tick-to-tick %.1f ms\n",
-              ticks.size(), total, target, total / static_cast<double>(ticks.size() - 1));
+  std::printf(
+      "intro animation: %zu ticks, first tick to language stage %.0f ms (target <= %.0f), "
+      "mean tick-to-tick %.1f ms\n",
+      ticks.size(), total, target, total / static_cast<double>(ticks.size() - 1));
   return total <= target ? 0 : 1;
 }

@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "roster/LearnerRecord.h"
 #include "platform/ProcessRoster.h"
+#include "roster/LearnerRecord.h"
 #include "roster/RosterFile.h"
 #include "roster/StudentDatabase.h"
 
@@ -63,6 +63,9 @@ class BenchRoster final : public tazu::RosterEnvironment {
   std::vector<std::string> EnvironmentBlock() const override { return {}; }
   std::string SystemFolder() const override { return folder_.string(); }
   std::string CurrentFolder() const override { return folder_.string(); }
+  std::shared_ptr<tazu::RosterStorage> Storage() const override {
+    return tazu::ProcessRosterStorage();
+  }
 
   fs::path Path() const { return folder_ / tazu::kRosterFileName; }
   uintmax_t Bytes() const { return fs::file_size(Path()); }

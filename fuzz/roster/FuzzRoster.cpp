@@ -14,8 +14,8 @@
 #include <system_error>
 #include <vector>
 
-#include "roster/LearnerRecord.h"
 #include "platform/ProcessRoster.h"
+#include "roster/LearnerRecord.h"
 #include "roster/StudentDatabase.h"
 
 namespace fs = std::filesystem;

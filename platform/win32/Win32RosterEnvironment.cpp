@@ -2,8 +2,8 @@
 // system folder and the current folder as the system names them.
 #include <windows.h>
 
-#include "platform/win32/Win32Folders.h"
 #include "platform/ProcessRoster.h"
+#include "platform/win32/Win32Folders.h"
 
 namespace tazu {
 

@@ -4,9 +4,9 @@
 #include "base/Text.h"
 #include "controls/HandCursor.h"
 #include "framework/Application.h"
+#include "screens/ScreenSize.h"
 #include "screens/advert/AdvertArt.h"
 #include "screens/advert/AdvertFiles.h"
-#include "screens/ScreenSize.h"
 
 namespace tazu {
 namespace {

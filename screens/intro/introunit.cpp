@@ -7,9 +7,9 @@
 #include "controls/HandCursor.h"
 #include "framework/Application.h"
 #include "framework/Dialogs.h"
+#include "screens/ScreenSize.h"
 #include "screens/intro/IntroArt.h"
 #include "screens/intro/IntroFiles.h"
-#include "screens/ScreenSize.h"
 
 namespace tazu {
 namespace {

@@ -63,8 +63,7 @@ constexpr const char* kColourDepthMessage =
 
 }  // namespace
 
-TForm1::TForm1(TComponent* owner, const RosterEnvironment& roster)
-    : TForm(owner), roster_(roster) {
+TForm1::TForm1(TComponent* owner, const RosterEnvironment& roster) : TForm(owner), roster_(roster) {
   Name = "Form1";
   SetCaption("Pelkor! Tazu v2.1");
   Position = TPosition::poScreenCenter;
@@ -432,7 +431,8 @@ void TForm1::ShowSubPicture(const std::string& key, int m) {
       image.Hide();
       return;
     }
-    if (LoadPicture(image, Session.MenuFolder + menu::SubPictureName(key, m, Session.Language))) image.Show();
+    if (LoadPicture(image, Session.MenuFolder + menu::SubPictureName(key, m, Session.Language)))
+      image.Show();
   });
 }
 

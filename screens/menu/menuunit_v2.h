@@ -89,7 +89,6 @@ class TForm1 : public TForm, public IntroHost {
   void FormDestroy(TObject* sender);
   void closetimerTimer(TObject* sender);
 
-
   // ---- shell state (read by tests) ----
   TaskBarHandle TrayWindow = 0;
   bool ActivatedOnce = false;

@@ -142,7 +142,8 @@ TEST_F(IntroTest, ChoosingALanguageShowsTheNameBoardAndPlaysItsPrompt) {
   intro->langselect1Click(intro->langselect1);
   EXPECT_EQ(intro->Choices.Language, Lang::Afrikaans);
   EXPECT_EQ(intro->Choices.SoundFolder, menu->Session.InstallFolder + "sounds_afr\\");
-  EXPECT_EQ(menu->Session.Language, Lang::English);  // the menu's own change only when a hand is chosen
+  EXPECT_EQ(menu->Session.Language,
+            Lang::English);  // the menu's own change only when a hand is chosen
   EXPECT_EQ(menu->Session.SoundFolder, "");
   EXPECT_EQ(intro->LeftBut->Hint, "Linkshandige muis");
   EXPECT_EQ(intro->RightBut->Hint, "Regshandige muis");
@@ -250,7 +251,8 @@ TEST_F(IntroTest, ANameBoardAbsentOrDamagedEndsTheProgramAfterItsMessage) {
     ASSERT_EQ(fake->shownBoxes.size(), 1u);
     EXPECT_EQ(fake->shownBoxes[0].text, kImagesMissing);
     EXPECT_TRUE(app->Terminated());
-    EXPECT_EQ(intro->Choices.SoundFolder, menu->Session.InstallFolder + "sounds_eng\\");  // steps 5, 6
+    EXPECT_EQ(intro->Choices.SoundFolder,
+              menu->Session.InstallFolder + "sounds_eng\\");  // steps 5, 6
     EXPECT_EQ(CuesPlayed(), std::vector<std::string>{"eng in1"});
 
     EndProgram();

@@ -35,7 +35,9 @@ class LaunchTest : public MenuTest {
     fake->Click(menu->Handle(), x, y);
     app->ProcessMessages();
   }
-  std::string Expected(const std::string& relative) const { return menu->Session.InstallFolder + relative; }
+  std::string Expected(const std::string& relative) const {
+    return menu->Session.InstallFolder + relative;
+  }
   static constexpr Point kMover2{300, 340};
   static constexpr Point kEntry2_3{30, 290};
   static constexpr Point kEntry2_1{30, 195};

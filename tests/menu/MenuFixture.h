@@ -9,8 +9,8 @@
 
 #include "controls/ThreadedTimer.h"
 #include "framework/Application.h"
-#include "platform/fake/FakePlatform.h"
 #include "platform/ProcessRoster.h"
+#include "platform/fake/FakePlatform.h"
 #include "screens/menu/menuunit_v2.h"
 #include "tests/base/TempDir.h"
 

@@ -142,7 +142,8 @@ TEST_F(StartupTest, InstallFolderAndTheFoldersBuiltFromIt) {
   EXPECT_EQ(menu->Session.InstallFolder, cwd + "\\");
   EXPECT_EQ(menu->Session.MenuFolder, cwd + "\\\\menu\\");
   EXPECT_EQ(menu->Session.MusicFolder, cwd + "\\Music\\");
-  EXPECT_EQ(menu->Session.InstallFolder + menu->ActivityTable[5], cwd + "\\wiskundemaal\\wiskundemaal.exe");
+  EXPECT_EQ(menu->Session.InstallFolder + menu->ActivityTable[5],
+            cwd + "\\wiskundemaal\\wiskundemaal.exe");
   EXPECT_TRUE(menu->ActivityTable[4].empty());
   EXPECT_EQ(menu->ActivityTable[15], "report\\report.exe");
   EXPECT_EQ(menu->ActivityTable[1], "leesmeervoude\\leesmeervoude.exe");

@@ -20,7 +20,7 @@
 #include <string_view>
 #include <vector>
 
-#include "roster/StudentDatabase.h"
+#include "platform/ProcessRoster.h"
 
 namespace {
 

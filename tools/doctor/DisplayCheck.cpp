@@ -34,8 +34,7 @@ std::vector<DisplayMode> ListModes(ModeAt modeAt) {
 }
 
 std::string Factor(const menu::DisplayFacts& display) {
-  const ScaleFactor f =
-      FitFactor({kScreenWidth, kScreenHeight}, {display.width, display.height});
+  const ScaleFactor f = FitFactor({kScreenWidth, kScreenHeight}, {display.width, display.height});
   char text[32];
   std::snprintf(text, sizeof text, "%.2f", f.Value());
   return text;

@@ -10,8 +10,8 @@
 #include <string_view>
 #include <system_error>
 
-#include "platform/posix/ProcessLauncher.h"
 #include "platform/ProcessRoster.h"
+#include "platform/posix/ProcessLauncher.h"
 #include "tools/doctor/HostAccess.h"
 #include "tools/doctor/ProgramCheck.h"
 #include "tools/doctor/RosterCheck.h"
