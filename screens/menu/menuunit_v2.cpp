@@ -50,9 +50,6 @@ std::string MusicNotRemovedMessage(std::string folder) {
 constexpr const char* kMissingProgramMessage =
     "The file you selected does not exists! Please re-install software!";
 constexpr int kMinimumDepth = 16;
-// The values the display-change announcement carries (not the new mode's).
-constexpr uintptr_t kDisplayChangeWParam = 42;
-constexpr intptr_t kDisplayChangeLParam = 0;
 
 constexpr const char* kResolutionMessage =
     "This program requires a screen resolution of at least 800x600 @ 16bit colour. Please "
@@ -63,7 +60,8 @@ constexpr const char* kColourDepthMessage =
 
 }  // namespace
 
-TForm1::TForm1(TComponent* owner, const RosterEnvironment& roster) : TForm(owner), roster_(roster) {
+TForm1::TForm1(TComponent* owner, const RosterEnvironment& roster)
+    : TForm(owner), roster_(roster), machine_(OS()) {
   Name = "Form1";
   SetCaption("Pelkor! Tazu v2.1");
   Position = TPosition::poScreenCenter;
@@ -219,21 +217,16 @@ void TForm1::ForEachPicture(Fn&& fn) {
 
 void TForm1::FormCreate(TObject*) {
   ActivatedOnce = false;
-  TrayWindow = OS().FindTaskBar();
-  OS().ShowTaskBar(TrayWindow, false);
+  machine_.HideTaskBar();
   DoubleBuffered = true;
   SetBounds(0, 0, kScreenWidth, kScreenHeight);
   // Without an 800x600 mode a larger screen shows the picture scaled, nothing switched.
-  const auto presentScaled = [this] {
-    const DisplayCaps caps = OS().GetDisplayCaps(Handle());
-    if (caps.width == kScreenWidth && caps.height == kScreenHeight) return true;
-    return menu::ScaledPictureFits(caps.width, caps.height, caps.bitsPerPixel) &&
-           OS().SetScaledPresentation(kScreenWidth, kScreenHeight);
-  };
   const bool changeAllowed = DisplayChangeAllowed();
-  if (!changeAllowed && menu::ReadDisplayOptions(GetCurrentDir()).scaleAsked) presentScaled();
-  if (changeAllowed && !SetDisplayMode(800, 600, 32) && !SetDisplayMode(800, 600, 16) &&
-      !presentScaled()) {
+  if (!changeAllowed && menu::ReadDisplayOptions(GetCurrentDir()).scaleAsked) {
+    machine_.PresentScaled(Handle());
+  }
+  if (changeAllowed && !SetDisplayMode(kScreenWidth, kScreenHeight, 32) &&
+      !SetDisplayMode(kScreenWidth, kScreenHeight, 16) && !machine_.PresentScaled(Handle())) {
     RestoreDisplayMode();
     displayRefused_ = true;
     MessageDlg(*Application(), kResolutionMessage, TMsgDlgType::mtInformation, mbOK);
@@ -246,11 +239,7 @@ void TForm1::FormCreate(TObject*) {
 
 void TForm1::FormClose(TObject*, TCloseAction&) { executetimer->SetEnabled(false); }
 
-void TForm1::FormDestroy(TObject*) {
-  SetMouseButtonsSwapped(false);
-  OS().ShowTaskBar(TrayWindow, true);
-  RestoreDisplayMode();
-}
+void TForm1::FormDestroy(TObject*) { machine_.Restore(Handle()); }
 
 void TForm1::closetimerTimer(TObject*) {
   closetimer->SetEnabled(false);
@@ -272,51 +261,17 @@ bool TForm1::DisplayChangeAllowed() {
 }
 
 bool TForm1::SetDisplayMode(int width, int height, int depth) {
-  DisplayAtStart = OS().GetDisplayCaps(Handle());
-  if (DisplayAtStart.width == width && DisplayAtStart.height == height) {
-    if (DisplayAtStart.bitsPerPixel < kMinimumDepth) {
+  const DisplayCaps& atStart = machine_.RecordDisplay(Handle());
+  if (atStart.width == width && atStart.height == height) {
+    if (atStart.bitsPerPixel < kMinimumDepth) {
       MessageDlg(*Application(), kColourDepthMessage, TMsgDlgType::mtWarning, mbOK);
     }
     return true;
   }
-  ModeList.clear();
-  StartupModeIndex = -1;
-  int found = -1;
-  const std::optional<DisplayMode> current = OS().CurrentDisplayMode();
-  for (int i = 0;; ++i) {
-    const std::optional<DisplayMode> mode = OS().EnumDisplayMode(i);
-    if (!mode) break;
-    ModeList.push_back(*mode);
-    if (static_cast<int>(mode->displayFrequency) == DisplayAtStart.refresh &&
-        static_cast<int>(mode->pelsWidth) == width &&
-        static_cast<int>(mode->pelsHeight) == height &&
-        static_cast<int>(mode->bitsPerPel) == depth && mode->orientation == 0) {
-      found = i;
-    }
-  }
-  if (current) {
-    ModeList.push_back(*current);
-    StartupModeIndex = static_cast<int>(ModeList.size());
-  }
-  if (found < 0) return false;
-  ApplyDisplayMode(ModeList[static_cast<size_t>(found)]);
-  return true;
+  return machine_.SwitchDisplay(width, height, depth);
 }
 
-int TForm1::ApplyDisplayMode(const DisplayMode& mode) {
-  const int result = OS().ChangeDisplayMode(mode, true);
-  OS().BroadcastDisplayChange(kDisplayChangeWParam, kDisplayChangeLParam);
-  return result;
-}
-
-void TForm1::RestoreDisplayMode() {
-  const DisplayCaps now = OS().GetDisplayCaps(Handle());
-  if (now != DisplayAtStart && StartupModeIndex > 0) {
-    ApplyDisplayMode(ModeList[static_cast<size_t>(StartupModeIndex - 1)]);
-  }
-  ModeList.clear();
-  StartupModeIndex = 0;
-}
+void TForm1::RestoreDisplayMode() { machine_.RestoreDisplay(Handle()); }
 
 // ---- intro hand-off and exit ----
 
@@ -642,7 +597,7 @@ void TForm1::PlayCue(const std::string& path) {
 
 void TForm1::StopCue() { sound->Stop(); }
 
-void TForm1::SetMouseButtonsSwapped(bool swapped) { OS().SetMouseButtonsSwapped(swapped); }
+void TForm1::SetMouseButtonsSwapped(bool swapped) { machine_.SetMouseButtonsSwapped(swapped); }
 
 void TForm1::SetVolumeControlOpen(bool open) {
   volumeControlOpen_ = open;

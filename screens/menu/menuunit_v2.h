@@ -27,6 +27,7 @@
 #include "screens/LearnerSession.h"
 #include "screens/intro/IntroHost.h"
 #include "screens/menu/ActivityTable.h"
+#include "screens/menu/MachineGuard.h"
 
 namespace tazu {
 
@@ -89,12 +90,9 @@ class TForm1 : public TForm, public IntroHost {
   void FormDestroy(TObject* sender);
   void closetimerTimer(TObject* sender);
 
-  // ---- shell state (read by tests) ----
-  TaskBarHandle TrayWindow = 0;
   bool ActivatedOnce = false;
-  DisplayCaps DisplayAtStart;
-  std::vector<DisplayMode> ModeList;
-  int StartupModeIndex = 0;
+  // The display, task bar and mouse buttons as the program has changed them.
+  const MachineGuard& Machine() const { return machine_; }
 
   // ---- menu routines ----
   void ShowMenuPicture(int n);
@@ -147,7 +145,6 @@ class TForm1 : public TForm, public IntroHost {
 
   bool SetDisplayMode(int width, int height, int depth);
   void RestoreDisplayMode();
-  int ApplyDisplayMode(const DisplayMode& mode);
   bool DisplayChangeAllowed();
   void SetMouseButtonsSwapped(bool swapped) override;
 
@@ -175,6 +172,7 @@ class TForm1 : public TForm, public IntroHost {
   Platform& OS();
 
   const RosterEnvironment& roster_;
+  MachineGuard machine_;
   bool volumeControlOpen_ = false;
 
   std::map<std::string, TImage*, std::less<>> pictures_;

@@ -60,16 +60,43 @@ TEST_F(StartupTest, From1024x768TheMatching800x600ModeIsAppliedAndRestoredAtExit
   EXPECT_EQ(fake->displayBroadcasts, (std::vector<std::pair<uintptr_t, intptr_t>>{{42, 0}}));
   EXPECT_FALSE(fake->taskBarVisible);
   EXPECT_TRUE(fake->shownBoxes.empty());
-  ASSERT_EQ(menu->ModeList.size(), 7u);  // the list and the current mode appended
-  EXPECT_EQ(menu->StartupModeIndex, 7);
+  ASSERT_EQ(menu->Machine().ModeList().size(), 7u);  // the list and the current mode appended
+  EXPECT_EQ(menu->Machine().StartupModeIndex(), 7);
+  EXPECT_EQ(menu->Machine().State(), MachineGuard::Display::Switched);
 
-  fake->SetMouseButtonsSwapped(true);  // as a left-handed sign-in would
+  menu->SetMouseButtonsSwapped(true);  // as a left-handed sign-in would
+  fake->calls.clear();
   EndProgram();
+  std::vector<std::string> restores;  // put back in the order mouse, task bar, display
+  for (const std::string& call : fake->calls) {
+    for (const char* kind : {"SetMouseButtonsSwapped", "ShowTaskBar", "ChangeDisplayMode"}) {
+      if (call.starts_with(kind)) restores.push_back(kind);
+    }
+  }
+  EXPECT_EQ(restores, (std::vector<std::string>{"SetMouseButtonsSwapped", "ShowTaskBar",
+                                                "ChangeDisplayMode"}));
   ASSERT_EQ(ModeChanges(), 2);
   EXPECT_EQ(fake->modeChanges[1].mode.native, 99u);  // the start-up mode, whole
   EXPECT_EQ(fake->display.width, 1024);
   EXPECT_TRUE(fake->taskBarVisible);
   EXPECT_FALSE(fake->mouseSwapped);
+}
+
+TEST_F(StartupTest, AGuardGoingUnrestoredPutsBackOnlyWhatItChanged) {
+  At(1024, 768, 32, 60);
+  fake->modes = {Mode(800, 600, 32, 60, 1)};
+  { MachineGuard untouched(*fake); }
+  EXPECT_TRUE(fake->calls.empty());
+  {
+    MachineGuard guard(*fake);
+    guard.HideTaskBar();
+    guard.RecordDisplay(0);
+    ASSERT_TRUE(guard.SwitchDisplay(800, 600, 32));
+    guard.SetMouseButtonsSwapped(true);
+  }
+  EXPECT_TRUE(fake->taskBarVisible);
+  EXPECT_FALSE(fake->mouseSwapped);
+  EXPECT_EQ(fake->display.width, 1024);
 }
 
 TEST_F(StartupTest, OnlyA16BitModeAtTheSameRefreshIsUsed) {
