@@ -1,7 +1,5 @@
 #include "screens/intro/introunit.h"
 
-#include <random>
-
 #include "base/Paths.h"
 #include "base/Text.h"
 #include "controls/HandCursor.h"
@@ -213,8 +211,7 @@ void TForm2::ReleaseLibrary() {
 }
 
 void TForm2::animatetimerTimer(TObject*) {
-  static thread_local std::mt19937 random(std::random_device{}());
-  switch (std::uniform_int_distribution<int>(0, 2)(random)) {
+  switch (Flicker(3)) {
     case 0:
       cp1->Hide();
       cp2->Hide();

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "archive/StreamArchive.h"
+#include "base/Random.h"
 #include "base/Streams.h"
 #include "controls/MorphButton.h"
 #include "controls/ShapeHint.h"
@@ -42,6 +43,8 @@ class TForm2 : public TForm {
   int CurrentFrame = 0;
   std::unique_ptr<TMemoryStream> FrameBuffer;
   bool Animating = false;
+  // Which of the console's lamps show at a tick: none, one or the other.
+  RandomChoice Flicker = SeededChoice(std::random_device{}());
 
   // ---- controls and components ----
   TImage* backimage = nullptr;

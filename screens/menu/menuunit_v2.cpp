@@ -1,9 +1,7 @@
 #include "screens/menu/menuunit_v2.h"
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <random>
 
 #include "base/Paths.h"
 #include "base/Streams.h"
@@ -569,13 +567,10 @@ void TForm1::BuildMidiList() {
 void TForm1::PlayNextMusic() {
   if (MusicHeld) return;
   if (!MidiListBuilt) BuildMidiList();
-  std::mt19937 random(static_cast<uint32_t>(
-      std::chrono::system_clock::now().time_since_epoch().count()));  // seeded on every call
   if (MidiList.size() < 2) return;
   if (music->Mode() == MusicMode::Playing) music->Stop();
   music->Close();
-  std::uniform_int_distribution<size_t> pick(0, MidiList.size() - 1);
-  music->FileName = Session.MusicFolder + MidiList[pick(random)];
+  music->FileName = Session.MusicFolder + MidiList[MusicChoice(MidiList.size())];
   music->Open();
   music->Rewind();
   music->Play();

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Random.h"
 #include "controls/AudioMixer.h"
 #include "controls/GlobalHotKey.h"
 #include "controls/MorphButton.h"
@@ -70,6 +71,8 @@ class TForm1 : public TForm, public IntroHost {
   std::vector<std::string> MidiList;
   bool MidiListBuilt = false;
   bool MusicHeld = false;
+  // Picks the next piece; seeded from the clock at every pick.
+  RandomChoice MusicChoice = ClockSeededChoice;
 
   // ---- navigation state ----
   // Subject shown by the background: 255 before the first sign-in, then 0 to 5.
