@@ -8,6 +8,7 @@
 #include "screens/ScreenSize.h"
 #include "screens/intro/IntroArt.h"
 #include "screens/intro/IntroFiles.h"
+#include "screens/intro/IntroLayout.h"
 
 namespace tazu {
 namespace {
@@ -35,12 +36,14 @@ std::string WithBackSlash(std::string folder) {
   return folder;
 }
 
+// Makes the control `name` where the layout puts it.
 template <class T>
-T* Place(TForm2* form, const char* name, int left, int top, int width, int height) {
-  T* control = form->Create<T>(form);
-  control->Name = name;
-  control->SetBounds(left, top, width, height);
-  return control;
+T* Place(TForm2* form, T*& field, std::string_view name) {
+  const intro::ControlSpec& spec = intro::FindControl(name);
+  field = form->Create<T>(form);
+  field->Name = std::string(name);
+  field->SetBounds(spec.left, spec.top, spec.width, spec.height);
+  return field;
 }
 
 // Loads a picture the screen cannot do without; false when it is absent or cannot be
@@ -72,42 +75,32 @@ TForm2::TForm2(TComponent* owner, LearnerSession& session, IntroHost& host)
 }
 
 void TForm2::BuildControls() {
-  backimage = Place<TImage>(this, "backimage", 0, 0, 800, 600);
-  backimage->Picture().SetBitmap(intro::ConsoleBackground());
+  // In the layout's stacking order.
+  Place(this, backimage, "backimage")->Picture().SetBitmap(intro::ConsoleBackground());
   backimage->OnMouseMove = [this](TObject* s, unsigned sh, int x, int y) {
     backimageMouseMove(s, sh, x, y);
   };
-  frameviewer = Place<TImage>(this, "frameviewer", 293, 19, 403, 324);
-  frameviewer->Picture().SetBitmap(intro::PlanetPlaceholder());
-  cp1 = Place<TImage>(this, "cp1", 605, 414, 142, 161);
-  cp1->Picture().SetBitmap(intro::LampPanel(false));
-  cp2 = Place<TImage>(this, "cp2", 605, 414, 142, 161);
-  cp2->Picture().SetBitmap(intro::LampPanel(true), true);
+  Place(this, frameviewer, "frameviewer")->Picture().SetBitmap(intro::PlanetPlaceholder());
+  Place(this, cp1, "cp1")->Picture().SetBitmap(intro::LampPanel(false));
+  Place(this, cp2, "cp2")->Picture().SetBitmap(intro::LampPanel(true), true);
   cp2->SetTransparent(true);
-  afroption = Place<TImage>(this, "afroption", 0, 54, 286, 90);
-  afroption->Picture().SetBitmap(intro::LanguageHighlight(false));
-  engoption = Place<TImage>(this, "engoption", 0, 112, 284, 90);
-  engoption->Picture().SetBitmap(intro::LanguageHighlight(true));
-  langselect1 = Place<TImage>(this, "langselect1", 0, 72, 273, 57);
-  langselect1->OnMouseMove = [this](TObject* s, unsigned sh, int x, int y) {
-    langselect1MouseMove(s, sh, x, y);
-  };
+  Place(this, afroption, "afroption")->Picture().SetBitmap(intro::LanguageHighlight(false));
+  Place(this, engoption, "engoption")->Picture().SetBitmap(intro::LanguageHighlight(true));
+  Place(this, langselect1, "langselect1")->OnMouseMove =
+      [this](TObject* s, unsigned sh, int x, int y) { langselect1MouseMove(s, sh, x, y); };
   langselect1->OnClick = [this](TObject* s) { langselect1Click(s); };
-  langselect2 = Place<TImage>(this, "langselect2", 0, 129, 273, 57);
-  langselect2->OnMouseMove = [this](TObject* s, unsigned sh, int x, int y) {
-    langselect2MouseMove(s, sh, x, y);
-  };
+  Place(this, langselect2, "langselect2")->OnMouseMove =
+      [this](TObject* s, unsigned sh, int x, int y) { langselect2MouseMove(s, sh, x, y); };
   langselect2->OnClick = [this](TObject* s) { langselect2Click(s); };
-  nameboard = Place<TImage>(this, "nameboard", 293, 19, 403, 324);
-  nameEdit = Place<TEdit>(this, "nameEdit", 340, 163, 293, 29);
-  nameEdit->BorderStyle = false;
+  Place(this, nameboard, "nameboard");
+  Place(this, nameEdit, "nameEdit")->BorderStyle = false;
   nameEdit->CharCase = TEditCharCase::ecUpperCase;
   nameEdit->MaxLength = kMaxNameLength;
   nameEdit->Color = clGreen;
   nameEdit->Font = TFont{"Century Gothic", 24, true, false, false, clYellow};
   nameEdit->OnKeyPress = [this](TObject* s, char& key) { nameEditKeyPress(s, key); };
-  LeftBut = Place<TMorphButton>(this, "LeftBut", 431, 271, 43, 35);
-  RightBut = Place<TMorphButton>(this, "RightBut", 510, 271, 43, 35);
+  Place(this, LeftBut, "LeftBut");
+  Place(this, RightBut, "RightBut");
   for (auto [button, letter] : {std::pair{LeftBut, 'L'}, std::pair{RightBut, 'R'}}) {
     button->MorphPic1().SetBitmap(intro::HandButtonFace(letter, false));
     button->MorphPic2().SetBitmap(intro::HandButtonFace(letter, true));
@@ -116,8 +109,7 @@ void TForm2::BuildControls() {
   }
   LeftBut->OnClick = [this](TObject* s) { LeftButClick(s); };
   RightBut->OnClick = [this](TObject* s) { RightButClick(s); };
-  mutebut = Place<TImage>(this, "mutebut", 757, 3, 40, 40);
-  mutebut->Picture().SetBitmap(intro::NoteButton(), true);
+  Place(this, mutebut, "mutebut")->Picture().SetBitmap(intro::NoteButton(), true);
   mutebut->Cursor = crHandCursor;
   mutebut->OnClick = [this](TObject* s) { mutebutClick(s); };
   for (TControl* c : Controls()) {

@@ -12,6 +12,7 @@
 #include "archive/StreamArchiveWriter.h"
 #include "framework/Canvas.h"
 #include "framework/ImageCodecs.h"
+#include "screens/intro/IntroLayout.h"
 
 namespace fs = std::filesystem;
 
@@ -19,8 +20,8 @@ namespace tazu::demo {
 namespace {
 
 constexpr int kFrameCount = 126;
-constexpr int kFrameWidth = 403;
-constexpr int kFrameHeight = 324;
+constexpr int kFrameWidth = intro::FindControl("frameviewer").width;
+constexpr int kFrameHeight = intro::FindControl("frameviewer").height;
 constexpr int kJpegQuality = 85;
 
 void WriteJpeg(const fs::path& path, const Bitmap32& image) {
