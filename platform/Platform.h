@@ -1,5 +1,9 @@
 // Everything the program asks of the operating system goes through Platform.
 // The framework and everything above it include no operating-system header.
+// Windows sources include this header (directly or through their own) before
+// <windows.h>, and #undef the macros it defines over our names (CreateWindow,
+// ShellExecute): included the other way round, these methods are renamed in that file
+// only and the backend no longer overrides them.
 #pragma once
 
 #include <cstdint>
