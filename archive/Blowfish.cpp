@@ -1,15 +1,16 @@
 #include "archive/Blowfish.h"
 
 #include <algorithm>
+#include <string>
 #include <utility>
 
 #include "archive/BlowfishTables.h"
+#include "base/ByteReader.h"
 #include "base/Exceptions.h"
 
 namespace tazu {
 
 namespace {
-constexpr int kByteBits = 8;
 constexpr uint32_t kByteMask = 0xFF;
 }  // namespace
 
@@ -21,15 +22,10 @@ TBlowfish::TBlowfish(std::string_view key) {
   s_ = {blowfish::kInitialS0, blowfish::kInitialS1, blowfish::kInitialS2, blowfish::kInitialS3};
 
   // Each P word takes the next four key bytes, most significant first, cycling.
-  size_t k = 0;
-  for (auto& word : p_) {
-    uint32_t mixed = 0;
-    for (int b = 0; b < 4; ++b) {
-      mixed = (mixed << kByteBits) | static_cast<uint8_t>(key[k]);
-      k = (k + 1) % key.size();
-    }
-    word ^= mixed;
-  }
+  std::string cycled;
+  while (cycled.size() < sizeof p_) cycled += key;
+  ByteReader keyBytes(cycled);
+  for (auto& word : p_) word ^= keyBytes.U32Be();
 
   uint32_t left = 0;
   uint32_t right = 0;
@@ -94,15 +90,17 @@ bool TBlowfish::HasDuplicateSBoxEntry() const {
   return false;
 }
 
-uint32_t LoadLittleEndian32(const uint8_t* p) {
-  uint32_t value = 0;
-  for (int i = kCipherHalfBytes - 1; i >= 0; --i) value = (value << kByteBits) | p[i];
-  return value;
-}
-
-void StoreLittleEndian32(uint8_t* p, uint32_t value) {
-  for (int i = 0; i < kCipherHalfBytes; ++i, value >>= kByteBits)
-    p[i] = static_cast<uint8_t>(value);
+void TBlowfish::CipherBlocks(std::span<uint8_t> data, bool decipher) const {
+  constexpr auto kBlockBytes = static_cast<size_t>(kCipherBlockBytes);
+  constexpr size_t kHalfBytes = kBlockBytes / 2;
+  ByteReader r(data);
+  for (uint8_t* block = data.data(); r.Left() >= kBlockBytes; block += kBlockBytes) {
+    uint32_t left = r.U32Le();
+    uint32_t right = r.U32Le();
+    decipher ? Decipher(left, right) : Encipher(left, right);
+    PutLittleEndian(block, left, kHalfBytes);
+    PutLittleEndian(block + kHalfBytes, right, kHalfBytes);
+  }
 }
 
 }  // namespace tazu

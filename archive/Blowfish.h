@@ -4,15 +4,13 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 namespace tazu {
 
 // The cipher works on 8-byte blocks whose two halves are little-endian 32-bit words.
 constexpr int64_t kCipherBlockBytes = 8;
-constexpr int kCipherHalfBytes = 4;
-uint32_t LoadLittleEndian32(const uint8_t* p);
-void StoreLittleEndian32(uint8_t* p, uint32_t value);
 
 class TBlowfish {
  public:
@@ -28,6 +26,8 @@ class TBlowfish {
 
   void Encipher(uint32_t& left, uint32_t& right) const;
   void Decipher(uint32_t& left, uint32_t& right) const;
+  // Enciphers or deciphers the whole blocks of `data` in place; a shorter tail is left.
+  void CipherBlocks(std::span<uint8_t> data, bool decipher) const;
 
   // True when any S-box holds two equal entries (a weak key).
   bool HasDuplicateSBoxEntry() const;

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <string_view>
 
+#include "base/ByteReader.h"
 #include "base/Exceptions.h"
 #include "base/Text.h"
 
@@ -13,26 +15,7 @@ namespace {
 constexpr uint8_t kCompressedFlag = '&';
 constexpr uint8_t kEncryptedFlag = '*';
 constexpr int kFlagBytes = 2;
-constexpr std::array<uint8_t, 8> kSignature = {1, 2, 3, 4, 5, 6, 7, 8};
-constexpr int64_t kCountOffset = kSignature.size();
-constexpr int64_t kImageHeaderBytes = kCountOffset + 4;
-
-bool ReadExact(TStream& stream, void* buffer, int64_t count) {
-  return stream.Read(buffer, count) == count;
-}
-
-// Checks the signature at the start of `stream` (position left after it).
-bool HasSignature(TStream& stream) {
-  std::array<uint8_t, kSignature.size()> bytes{};
-  stream.SetPosition(0);
-  return ReadExact(stream, bytes.data(), bytes.size()) && bytes == kSignature;
-}
-
-uint32_t LittleEndian(const uint8_t* p, int bytes) {
-  uint32_t value = 0;
-  for (int i = bytes - 1; i >= 0; --i) value = (value << 8) | p[i];
-  return value;
-}
+constexpr std::string_view kSignature = "\1\2\3\4\5\6\7\10";
 
 // Entry names are single-byte ANSI text: case is ignored over the Windows-1252 letters.
 bool NameLess(const std::string& a, const std::string& b) { return AnsiCompareText(a, b) < 0; }
@@ -52,7 +35,7 @@ void TStreamArchive::LoadFromStream(TStream& Source) {
 
   Source.SetPosition(0);
   std::array<uint8_t, kFlagBytes> flags{};
-  if (!ReadExact(Source, flags.data(), flags.size())) CorruptReport();
+  if (Source.Read(flags.data(), kFlagBytes) != kFlagBytes) CorruptReport();
   const bool compressed = flags[0] == kCompressedFlag;
   const bool encrypted = flags[1] == kEncryptedFlag;
 
@@ -69,7 +52,7 @@ void TStreamArchive::LoadFromStream(TStream& Source) {
       CorruptReport();
     }
   }
-  if (!compressed && !HasSignature(payload)) CorruptReport();
+  if (!compressed && !ByteReader(payload.Bytes()).Tag(kSignature)) CorruptReport();
 
   payload.SetPosition(0);
   if (compressed) {
@@ -90,20 +73,18 @@ void TStreamArchive::LoadFromStream(TStream& Source) {
   encrypted_ = encrypted;
 }
 
-void TStreamArchive::ReadStreamTable(TMemoryStream& image) {
+void TStreamArchive::ReadStreamTable(const TMemoryStream& image) {
+  ByteReader r(image.Bytes());
+  const bool hasSignature = r.Tag(kSignature);
+  const auto count = static_cast<int32_t>(r.U32Le());
   // An image too short for its count fails here too, before the old table goes.
-  if (image.Size() < kImageHeaderBytes || !HasSignature(image)) CorruptReport();
+  if (!hasSignature || !r.Ok()) CorruptReport();
   ClearStreams();
-
-  image.SetPosition(kCountOffset);
-  std::array<uint8_t, 4> countField{};
-  ReadExact(image, countField.data(), countField.size());
-  const auto count = static_cast<int32_t>(LittleEndian(countField.data(), 4));
 
   std::vector<TEntry> entries;
   TEntriesResult result = TEntriesResult::Complete;
   try {
-    result = ReadEntries(image, count, entries);
+    result = ReadEntries(r, count, entries);
   } catch (...) {
     // The entries read before the failure stay in the table.
     table_ = SortAndMerge(std::move(entries));
@@ -113,26 +94,16 @@ void TStreamArchive::ReadStreamTable(TMemoryStream& image) {
   if (result == TEntriesResult::Corrupt) CorruptReport();
 }
 
-TStreamArchive::TEntriesResult TStreamArchive::ReadEntries(TMemoryStream& image, int32_t count,
+TStreamArchive::TEntriesResult TStreamArchive::ReadEntries(ByteReader& r, int32_t count,
                                                            std::vector<TEntry>& entries) {
   for (int32_t i = 0; i < count; ++i) {
-    std::array<uint8_t, 2> lengthField{};
-    if (!ReadExact(image, lengthField.data(), lengthField.size())) return TEntriesResult::Corrupt;
-    const uint32_t nameLength = LittleEndian(lengthField.data(), 2);
-    std::string name(nameLength, '\0');
-    if (!ReadExact(image, name.data(), nameLength)) return TEntriesResult::Corrupt;
-
-    std::array<uint8_t, 4> sizeField{};
-    if (!ReadExact(image, sizeField.data(), sizeField.size())) return TEntriesResult::Corrupt;
-    const auto size = static_cast<int32_t>(LittleEndian(sizeField.data(), 4));
-    if (size < 0) return TEntriesResult::Corrupt;
-
+    std::string name(r.Text(r.U16Le()));
+    const auto size = static_cast<int32_t>(r.U32Le());
+    if (!r.Ok() || size < 0) return TEntriesResult::Corrupt;
+    // Data past the end of the image is the stream layer's read error.
+    if (static_cast<size_t>(size) > r.Left()) throw EReadError();
     auto stream = std::make_unique<TMemoryStream>();
-    if (size > 0) {
-      // Data past the end of the image is the stream layer's read error.
-      if (size > image.Size() - image.Position()) throw EReadError();
-      stream->CopyFrom(image, size);
-    }
+    stream->WriteBuffer(r.Bytes(static_cast<size_t>(size)).data(), size);
     entries.push_back({std::move(name), std::move(stream)});
   }
   return TEntriesResult::Complete;

@@ -11,6 +11,7 @@
 
 #include "archive/CorruptFile.h"
 #include "archive/StreamRoutines.h"
+#include "base/ByteReader.h"
 #include "base/Streams.h"
 
 namespace tazu {
@@ -65,9 +66,8 @@ class TStreamArchive {
   enum class TEntriesResult { Complete, Corrupt };
 
   [[noreturn]] void CorruptReport();
-  void ReadStreamTable(TMemoryStream& image);
-  static TEntriesResult ReadEntries(TMemoryStream& image, int32_t count,
-                                    std::vector<TEntry>& entries);
+  void ReadStreamTable(const TMemoryStream& image);
+  static TEntriesResult ReadEntries(ByteReader& r, int32_t count, std::vector<TEntry>& entries);
   static std::vector<TEntry> SortAndMerge(std::vector<TEntry> entries);
   std::vector<TEntry>::const_iterator Find(const std::string& name) const;
 

@@ -5,6 +5,7 @@
 
 #include "archive/Blowfish.h"
 #include "archive/Lh5Decoder.h"
+#include "base/ByteReader.h"
 
 namespace tazu {
 
@@ -13,7 +14,7 @@ void DecompressStream(TStream& Source, TStream& Dest, int64_t maxExpandedSize) {
   if (Source.Read(sizeField, sizeof sizeField) != sizeof sizeField) {
     throw ECorruptFile(kCompressedFileCorrupt);
   }
-  int64_t left = static_cast<int32_t>(LoadLittleEndian32(sizeField));
+  int64_t left = static_cast<int32_t>(ByteReader(sizeField).U32Le());
   if (left <= 0) return;
   if (left > maxExpandedSize) throw ECorruptFile(kCompressedFileCorrupt);
 
@@ -37,15 +38,8 @@ void DecryptStream(TMemoryStream& Stream, const std::string& Key) {
   const TBlowfish cipher(Key);
   if (cipher.HasDuplicateSBoxEntry()) return;
 
-  uint8_t* data = Stream.Memory();
-  for (int64_t at = 0; at + kCipherBlockBytes <= size; at += kCipherBlockBytes) {
-    uint32_t left = LoadLittleEndian32(data + at);
-    uint32_t right = LoadLittleEndian32(data + at + kCipherHalfBytes);
-    cipher.Decipher(left, right);
-    StoreLittleEndian32(data + at, left);
-    StoreLittleEndian32(data + at + kCipherHalfBytes, right);
-  }
-  const int64_t pad = data[size - 1];
+  cipher.CipherBlocks({Stream.Memory(), static_cast<size_t>(size)}, true);
+  const int64_t pad = Stream.Memory()[size - 1];
   if (pad + 1 > size) throw ECorruptFile(kCompressedFileCorrupt);
   Stream.SetSize(size - pad - 1);
 }

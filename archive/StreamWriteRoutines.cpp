@@ -5,6 +5,7 @@
 
 #include "archive/Blowfish.h"
 #include "archive/Lh5Format.h"
+#include "base/ByteReader.h"
 #include "base/Exceptions.h"
 
 namespace tazu {
@@ -16,7 +17,7 @@ void CompressStream(TStream& Source, TStream& Dest, const TLh5EncodeOptions& opt
   Source.ReadBuffer(data.data(), static_cast<int64_t>(data.size()));
 
   uint8_t sizeField[lh5::kExpandedSizeBytes];
-  StoreLittleEndian32(sizeField, static_cast<uint32_t>(data.size()));
+  PutLittleEndian(sizeField, static_cast<uint32_t>(data.size()), sizeof sizeField);
   Dest.WriteBuffer(sizeField, sizeof sizeField);
   const auto bits = EncodeLh5(data, options);
   Dest.WriteBuffer(bits.data(), static_cast<int64_t>(bits.size()));
@@ -30,15 +31,8 @@ void EncryptStream(TMemoryStream& Stream, const std::string& Key) {
   const int64_t pad = (kCipherBlockBytes - (plain + 1) % kCipherBlockBytes) % kCipherBlockBytes;
   const int64_t total = plain + pad + 1;
   Stream.SetSize(total);  // the pad bytes are zeros
-  uint8_t* data = Stream.Memory();
-  data[total - 1] = static_cast<uint8_t>(pad);
-  for (int64_t at = 0; at < total; at += kCipherBlockBytes) {
-    uint32_t left = LoadLittleEndian32(data + at);
-    uint32_t right = LoadLittleEndian32(data + at + kCipherHalfBytes);
-    cipher.Encipher(left, right);
-    StoreLittleEndian32(data + at, left);
-    StoreLittleEndian32(data + at + kCipherHalfBytes, right);
-  }
+  Stream.Memory()[total - 1] = static_cast<uint8_t>(pad);
+  cipher.CipherBlocks({Stream.Memory(), static_cast<size_t>(total)}, false);
 }
 
 }  // namespace tazu

@@ -1,8 +1,10 @@
 #include "controls/WaveHeader.h"
 
 #include <array>
-#include <cstring>
+#include <span>
 #include <string_view>
+
+#include "base/ByteReader.h"
 
 namespace tazu {
 namespace {
@@ -22,37 +24,27 @@ constexpr const char* kCannotOpenText = "Cannot open file %s";
 constexpr const char* kCheckerName = "GetWaveData";
 constexpr const char* kWaveClassName = "TWave";
 
-// Reads `count` header bytes, or fails the check when the data ends first.
-void ReadHeaderBytes(TStream& data, void* buffer, int64_t count) {
-  if (data.Read(buffer, count) != count) {
-    throw EErrorCheckingWave(std::string(kCheckerName) + ": " + kCannotOpenText);
-  }
-}
-
-void ExpectTag(TStream& data, std::string_view tag) {
-  std::array<char, kTagBytes> read{};
-  ReadHeaderBytes(data, read.data(), kTagBytes);
-  if (std::memcmp(read.data(), tag.data(), kTagBytes) != 0) {
-    throw EInvalidWave(std::string(kWaveClassName) + ": " + kCannotOpenText);
-  }
-}
-
-void SkipHeaderBytes(TStream& data, int64_t count) {
-  std::array<uint8_t, kFormatFieldBytes> ignored{};
-  ReadHeaderBytes(data, ignored.data(), count);
-}
-
 }  // namespace
 
 void CheckWaveHeader(TStream& data) {
+  std::array<uint8_t, kWaveHeaderCheckBytes> head{};
   data.SetPosition(0);
-  ExpectTag(data, "RIFF");
-  SkipHeaderBytes(data, kRiffSizeBytes);
-  ExpectTag(data, "WAVE");
-  ExpectTag(data, "fmt ");
-  SkipHeaderBytes(data, kChunkLengthBytes);
-  SkipHeaderBytes(data, kFormatFieldBytes);
-  SkipHeaderBytes(data, kBlockAlignBytes);
+  const auto got = static_cast<size_t>(data.Read(head.data(), kWaveHeaderCheckBytes));
+  ByteReader r(std::span<const uint8_t>(head.data(), got));
+  // A tag is judged wrong only when all its bytes are there; a header cut short
+  // anywhere is the check's own error.
+  const auto expectTag = [&r](std::string_view tag) {
+    if (!r.Tag(tag) && r.Ok()) {
+      throw EInvalidWave(std::string(kWaveClassName) + ": " + kCannotOpenText);
+    }
+  };
+  expectTag("RIFF");
+  r.Skip(kRiffSizeBytes);
+  expectTag("WAVE");
+  expectTag("fmt ");
+  if (!r.Skip(kChunkLengthBytes + kFormatFieldBytes + kBlockAlignBytes)) {
+    throw EErrorCheckingWave(std::string(kCheckerName) + ": " + kCannotOpenText);
+  }
   data.SetPosition(0);
 }
 
@@ -69,8 +61,7 @@ std::unique_ptr<TMemoryStream> ReadCheckedWave(TStream& source, int64_t count) {
 int64_t ReadStoredWaveCount(TStream& source) {
   std::array<uint8_t, kStoredCountBytes> bytes{};
   source.ReadBuffer(bytes.data(), kStoredCountBytes);
-  int64_t count = 0;
-  for (int i = kStoredCountBytes - 1; i >= 0; --i) count = (count << 8) | bytes[i];
+  const int64_t count = ByteReader(bytes).U32Le();
   if (count > source.Size() - source.Position()) throw EReadError();
   return count;
 }
@@ -79,7 +70,7 @@ void WriteStoredWave(TStream& target, const TMemoryStream& data) {
   const uint64_t size = data.Bytes().size();
   if (size > UINT32_MAX) throw EWriteError();
   std::array<uint8_t, kStoredCountBytes> bytes{};
-  for (int i = 0; i < kStoredCountBytes; ++i) bytes[i] = static_cast<uint8_t>(size >> (8 * i));
+  PutLittleEndian(bytes.data(), static_cast<uint32_t>(size), kStoredCountBytes);
   target.WriteBuffer(bytes.data(), kStoredCountBytes);
   target.WriteBuffer(data.Bytes().data(), static_cast<int64_t>(size));
 }

@@ -1,10 +1,16 @@
 #include "roster/LearnerRecord.h"
 
+#include "base/ByteReader.h"
+
 namespace tazu {
 namespace {
 
-constexpr unsigned kBitsPerByte = 8;
-constexpr uint32_t kByteMask = 0xFF;
+// A reader of the record's fields from `offset` on.
+ByteReader At(const LearnerRecord::Bytes& bytes, size_t offset) {
+  ByteReader r(bytes);
+  r.Skip(offset);
+  return r;
+}
 
 std::string Cut(std::string_view text, size_t capacity) {
   return std::string(text.substr(0, capacity));
@@ -34,16 +40,10 @@ LearnerRecord LearnerRecord::NewLearner(int16_t id, const LearnerKey& key, int s
   return record;
 }
 
-int16_t LearnerRecord::Id() const {
-  const auto value =
-      static_cast<uint16_t>(bytes_[kIdOffset] | (bytes_[kIdOffset + 1] << kBitsPerByte));
-  return static_cast<int16_t>(value);
-}
+int16_t LearnerRecord::Id() const { return static_cast<int16_t>(At(bytes_, kIdOffset).U16Le()); }
 
 void LearnerRecord::SetId(int16_t id) {
-  const auto value = static_cast<uint16_t>(id);
-  bytes_[kIdOffset] = static_cast<uint8_t>(value & kByteMask);
-  bytes_[kIdOffset + 1] = static_cast<uint8_t>(value >> kBitsPerByte);
+  PutLittleEndian(bytes_.data() + kIdOffset, static_cast<uint16_t>(id), sizeof id);
 }
 
 std::optional<std::string> LearnerRecord::Name() const {
@@ -65,7 +65,8 @@ uint8_t LearnerRecord::Last(int slot) const {
 }
 
 uint32_t LearnerRecord::Tally(int slot, int level) const {
-  return IsValidSlot(slot) && IsValidLevel(level) ? ReadU32(TallyOffset(slot, level)) : 0;
+  return IsValidSlot(slot) && IsValidLevel(level) ? At(bytes_, TallyOffset(slot, level)).U32Le()
+                                                  : 0;
 }
 
 void LearnerRecord::CountUse(int slot, int level) {
@@ -76,10 +77,8 @@ void LearnerRecord::CountUse(int slot, int level) {
 }
 
 std::optional<std::string> LearnerRecord::ShortString(size_t offset, size_t capacity) const {
-  const size_t length = bytes_[offset];
-  if (length > capacity) return std::nullopt;
-  const auto* first = reinterpret_cast<const char*>(bytes_.data() + offset + 1);
-  return std::string(first, length);
+  const std::optional<std::string_view> text = At(bytes_, offset).ShortString(capacity);
+  return text ? std::optional<std::string>(*text) : std::nullopt;
 }
 
 void LearnerRecord::SetShortString(size_t offset, size_t capacity, std::string_view text) {
@@ -96,18 +95,8 @@ size_t LearnerRecord::TallyOffset(int slot, int level) const {
   return SlotOffset(slot) + kTallyBytes * static_cast<size_t>(level);
 }
 
-uint32_t LearnerRecord::ReadU32(size_t offset) const {
-  uint32_t value = 0;
-  for (size_t i = 0; i < kTallyBytes; ++i) {
-    value |= static_cast<uint32_t>(bytes_[offset + i]) << (kBitsPerByte * i);
-  }
-  return value;
-}
-
 void LearnerRecord::WriteU32(size_t offset, uint32_t value) {
-  for (size_t i = 0; i < kTallyBytes; ++i) {
-    bytes_[offset + i] = static_cast<uint8_t>((value >> (kBitsPerByte * i)) & kByteMask);
-  }
+  PutLittleEndian(bytes_.data() + offset, value, kTallyBytes);
 }
 
 }  // namespace tazu

@@ -86,7 +86,6 @@ class LearnerRecord {
   void SetShortString(size_t offset, size_t capacity, std::string_view text);
   size_t SlotOffset(int slot) const;
   size_t TallyOffset(int slot, int level) const;
-  uint32_t ReadU32(size_t offset) const;
   void WriteU32(size_t offset, uint32_t value);
 
   Bytes bytes_;

@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
-#include <string_view>
 
+#include "archive/MidiFile.h"
 #include "base/Paths.h"
 #include "base/Streams.h"
 #include "base/Text.h"
@@ -22,173 +22,7 @@ constexpr int kOutputChannels = 2;
 constexpr int kChunkSamples = 1024;
 constexpr int kCueChannel = 0;  // reserved, so music effects and other sounds never take it
 constexpr int kPlayOnce = 1;
-
-// ---- Standard MIDI File reading: only as far as the duration needs ----
-
-constexpr uint32_t kDefaultTempoUs = 500000;  // microseconds per quarter note: 120 bpm
-constexpr int kMaxVarLenBytes = 4;
-constexpr size_t kChunkHeaderSize = 8;
-constexpr size_t kMidiHeaderSize = 6;
-constexpr uint8_t kMetaEvent = 0xFF;
-constexpr uint8_t kSysEx = 0xF0;
-constexpr uint8_t kSysExEscape = 0xF7;
-constexpr uint8_t kMetaTempo = 0x51;
-constexpr uint8_t kMetaEndOfTrack = 0x2F;
-constexpr size_t kTempoBytes = 3;
-constexpr uint16_t kSmpteDivision = 0x8000;
-constexpr double kUsPerMs = 1000.0;
-constexpr double kUsPerSecond = 1e6;
-constexpr double kDropFrameRate = 29.97;
-constexpr int kDropFrameCode = 29;
-constexpr size_t kRiffHeaderSize = 12;
-
-// A bounds-checked reader over a byte range; every read reports whether it fitted.
-class ByteReader {
- public:
-  ByteReader(const uint8_t* data, size_t size) : data_(data), size_(data == nullptr ? 0 : size) {}
-  size_t Left() const { return size_ - pos_; }
-  size_t Pos() const { return pos_; }
-  bool Skip(size_t n) {
-    if (n > Left()) return false;
-    pos_ += n;
-    return true;
-  }
-  bool Byte(uint8_t& out) {
-    if (Left() < 1) return false;
-    out = data_[pos_++];
-    return true;
-  }
-  bool BigEndian(size_t bytes, uint32_t& out) {
-    if (Left() < bytes) return false;
-    out = 0;
-    for (size_t i = 0; i < bytes; ++i) out = (out << 8) | data_[pos_++];
-    return true;
-  }
-  bool LittleEndian32(uint32_t& out) {
-    if (Left() < 4) return false;
-    out = 0;
-    for (int i = 3; i >= 0; --i) out = (out << 8) | data_[pos_ + static_cast<size_t>(i)];
-    pos_ += 4;
-    return true;
-  }
-  bool Tag(std::string_view tag) {
-    if (Left() < tag.size() || std::memcmp(data_ + pos_, tag.data(), tag.size()) != 0) return false;
-    pos_ += tag.size();
-    return true;
-  }
-  // A variable-length quantity: 7 bits a byte, at most four bytes.
-  bool VarLen(uint32_t& out) {
-    out = 0;
-    for (int i = 0; i < kMaxVarLenBytes; ++i) {
-      uint8_t b = 0;
-      if (!Byte(b)) return false;
-      out = (out << 7) | (b & 0x7F);
-      if ((b & 0x80) == 0) return true;
-    }
-    return false;
-  }
-  const uint8_t* Here() const { return data_ + pos_; }
-
- private:
-  const uint8_t* data_;
-  size_t size_;
-  size_t pos_ = 0;
-};
-
-struct TempoChange {
-  uint64_t tick;
-  uint32_t usPerQuarter;
-};
-
-// Data bytes that follow a channel status byte.
-int ChannelDataBytes(uint8_t status) {
-  const uint8_t kind = status & 0xF0;
-  return kind == 0xC0 || kind == 0xD0 ? 1 : 2;
-}
-
-bool SkipMetaOrSysEx(ByteReader& r, uint8_t status, uint64_t tick, std::vector<TempoChange>& tempos,
-                     bool& endOfTrack) {
-  uint8_t type = 0;
-  if (status == kMetaEvent && !r.Byte(type)) return false;
-  uint32_t length = 0;
-  if (!r.VarLen(length) || length > r.Left()) return false;
-  if (status == kMetaEvent && type == kMetaTempo && length >= kTempoBytes) {
-    const uint8_t* p = r.Here();
-    const uint32_t us = (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2];
-    if (us > 0) tempos.push_back({tick, us});
-  }
-  if (status == kMetaEvent && type == kMetaEndOfTrack) endOfTrack = true;
-  return r.Skip(length);
-}
-
-// Walks one track's events; returns its last tick, or nothing when it is malformed.
-std::optional<uint64_t> ReadTrack(ByteReader r, std::vector<TempoChange>& tempos) {
-  uint64_t tick = 0;
-  uint8_t running = 0;  // running status: the last channel status byte
-  bool endOfTrack = false;
-  while (r.Left() > 0 && !endOfTrack) {
-    uint32_t delta = 0;
-    uint8_t first = 0;
-    if (!r.VarLen(delta) || !r.Byte(first)) return std::nullopt;
-    tick += delta;
-    if (first == kMetaEvent || first == kSysEx || first == kSysExEscape) {
-      running = 0;
-      if (!SkipMetaOrSysEx(r, first, tick, tempos, endOfTrack)) return std::nullopt;
-      continue;
-    }
-    int data = 0;
-    if (first & 0x80) {
-      if (first > kSysEx) return std::nullopt;  // real-time bytes do not belong in files
-      running = first;
-      data = ChannelDataBytes(first);
-    } else {
-      if (running == 0) return std::nullopt;
-      data = ChannelDataBytes(running) - 1;  // `first` was the first data byte
-    }
-    if (!r.Skip(static_cast<size_t>(data))) return std::nullopt;
-  }
-  return tick;
-}
-
-// Converts ticks to milliseconds along the tempo map.
-double TicksToMs(uint64_t endTick, uint16_t division, std::vector<TempoChange> tempos) {
-  if (division & kSmpteDivision) {
-    const int code = -static_cast<int8_t>(division >> 8);
-    const double fps = code == kDropFrameCode ? kDropFrameRate : code;
-    const double ticksPerSecond = fps * (division & 0xFF);
-    return static_cast<double>(endTick) / ticksPerSecond * kUsPerSecond / kUsPerMs;
-  }
-  std::stable_sort(tempos.begin(), tempos.end(),
-                   [](const TempoChange& a, const TempoChange& b) { return a.tick < b.tick; });
-  double us = 0;
-  uint64_t at = 0;
-  uint32_t tempo = kDefaultTempoUs;
-  for (const TempoChange& t : tempos) {
-    if (t.tick >= endTick) break;
-    us += static_cast<double>(t.tick - at) * tempo / division;
-    at = t.tick;
-    tempo = t.usPerQuarter;
-  }
-  us += static_cast<double>(endTick - at) * tempo / division;
-  return us / kUsPerMs;
-}
-
-// The MIDI data of an RMID file (a RIFF file with a "data" chunk), or the bytes as they are.
-ByteReader MidiBytes(const std::vector<uint8_t>& file) {
-  ByteReader r(file.data(), file.size());
-  if (!r.Tag("RIFF") || !r.Skip(4) || !r.Tag("RMID")) return ByteReader(file.data(), file.size());
-  while (r.Left() >= kChunkHeaderSize) {
-    const bool isData = r.Tag("data");
-    if (!isData) r.Skip(4);
-    uint32_t size = 0;
-    r.LittleEndian32(size);
-    const size_t take = std::min<size_t>(size, r.Left());
-    if (isData) return ByteReader(r.Here(), take);
-    r.Skip(take);
-    r.Skip(take & 1);  // chunks are padded to even sizes
-  }
-  return ByteReader(nullptr, 0);
-}
+constexpr double kMsPerSecond = 1000.0;
 
 bool IsMidiName(const std::string& file) {
   const std::string lower = LowerCase(file);
@@ -233,39 +67,6 @@ void SDLCALL OnMusicFinished() {
 }
 
 }  // namespace
-
-std::optional<uint32_t> MidiDurationMs(const std::vector<uint8_t>& file) {
-  ByteReader r = MidiBytes(file);
-  uint32_t headerLength = 0, format = 0, tracks = 0, division = 0;
-  if (!r.Tag("MThd") || !r.BigEndian(4, headerLength) || headerLength < kMidiHeaderSize ||
-      !r.BigEndian(2, format) || !r.BigEndian(2, tracks) || !r.BigEndian(2, division) ||
-      !r.Skip(headerLength - kMidiHeaderSize)) {
-    return std::nullopt;
-  }
-  if ((division & ~kSmpteDivision) == 0 || (division & kSmpteDivision && (division & 0xFF) == 0)) {
-    return std::nullopt;
-  }
-  std::vector<TempoChange> tempos;
-  uint64_t endTick = 0;
-  bool anyTrack = false;
-  while (r.Left() >= kChunkHeaderSize) {
-    const bool isTrack = r.Tag("MTrk");
-    if (!isTrack) r.Skip(4);
-    uint32_t length = 0;
-    r.BigEndian(4, length);
-    const size_t take = std::min<size_t>(length, r.Left());  // a short last chunk is read as is
-    if (isTrack) {
-      const std::optional<uint64_t> last = ReadTrack(ByteReader(r.Here(), take), tempos);
-      if (!last) return std::nullopt;
-      endTick = std::max(endTick, *last);
-      anyTrack = true;
-    }
-    r.Skip(take);
-  }
-  if (!anyTrack) return std::nullopt;
-  const double ms = TicksToMs(endTick, static_cast<uint16_t>(division), std::move(tempos));
-  return static_cast<uint32_t>(std::clamp(ms + 0.5, 0.0, static_cast<double>(UINT32_MAX)));
-}
 
 MidiSetup MidiSetup::Default() {
   MidiSetup setup;
@@ -383,7 +184,7 @@ std::optional<std::string> SdlAudio::MusicOpen(const std::string& file) {
   }
   if (!length) {
     const double seconds = Mix_MusicDuration(music);
-    length = seconds > 0 ? static_cast<uint32_t>(seconds * kUsPerMs) : 0;
+    length = seconds > 0 ? static_cast<uint32_t>(seconds * kMsPerSecond) : 0;
   }
   music_ = music;
   lengthMs_ = *length;
@@ -409,7 +210,7 @@ void SdlAudio::MusicPlay() {
   if (lengthMs_ > 0 && positionMs_ >= lengthMs_) positionMs_ = 0;  // played out: from the top
   endedNaturally_.store(false);
   if (Mix_PlayMusic(music_, kPlayOnce) != 0) return;  // a refusal is silent
-  if (positionMs_ > 0 && Mix_SetMusicPosition(positionMs_ / kUsPerMs) != 0) {
+  if (positionMs_ > 0 && Mix_SetMusicPosition(positionMs_ / kMsPerSecond) != 0) {
     positionMs_ = 0;  // this kind of music cannot seek: it plays from the start
   }
   playStartTicks_ = SDL_GetTicks64();

@@ -30,10 +30,6 @@ struct MidiSetup {
   static MidiSetup Default();
 };
 
-// The playing time of a Standard MIDI File in milliseconds, from its tempo map; nothing
-// when the bytes are not a well-formed MIDI file.
-std::optional<uint32_t> MidiDurationMs(const std::vector<uint8_t>& file);
-
 class SdlAudio {
  public:
   // `eventType` is the registered SDL user event that carries music notices (with

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/sdl/SdlAudio.h"
+#include "archive/MidiFile.h"
 #include "tools/demo-install/DemoAudio.h"
 
 namespace tazu {
@@ -71,7 +71,8 @@ TEST(MidiDuration, TempoChangesInAnyTrackAreFollowedAndRunningStatusIsRead) {
   const Bytes notes = Cat({{0x00, 0x90, 60, 100},
                            {0x87, 0x40, 60, 0},  // running status: a note-on of velocity 0
                            {0x00, 64, 100},
-                           {0x00, 0xC1, 5},  // a one-byte message
+                           {0x00, 0xC1, 5},                 // a one-byte message
+                           {0x00, 0xF0, 0x02, 0x7E, 0xF7},  // a system exclusive message
                            {0x87, 0x40, 0x90, 64, 0},
                            kEnd});
   const auto ms = MidiDurationMs(Smf(960, {tempoTrack, notes}));
@@ -88,10 +89,13 @@ TEST(MidiDuration, SmpteTimingCountsFramesNotBeats) {
 
 TEST(MidiDuration, AnRmidWrapperIsLookedInto) {
   const Bytes smf = Smf(96, {Cat({{0x60, 0x90, 60, 1}, kEnd})});  // 96 ticks = 500 ms
-  Bytes rmid = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'R', 'M', 'I', 'D', 'd', 'a', 't', 'a'};
-  for (int i = 0; i < 4; ++i) rmid.push_back(static_cast<uint8_t>(smf.size() >> (8 * i)));
-  rmid.insert(rmid.end(), smf.begin(), smf.end());
-  EXPECT_EQ(MidiDurationMs(rmid), 500u);
+  const Bytes riff = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'R', 'M', 'I', 'D'};
+  const Bytes oddChunk = {'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0};  // and its pad byte
+  Bytes data = {'d', 'a', 't', 'a'};
+  for (int i = 0; i < 4; ++i) data.push_back(static_cast<uint8_t>(smf.size() >> (8 * i)));
+  EXPECT_EQ(MidiDurationMs(Cat({riff, data, smf})), 500u);
+  EXPECT_EQ(MidiDurationMs(Cat({riff, oddChunk, data, smf})), 500u);
+  EXPECT_FALSE(MidiDurationMs(Cat({riff, oddChunk}))) << "no data chunk";
 }
 
 TEST(MidiDuration, MalformedFilesHaveNoDurationAndNoCutCrashes) {

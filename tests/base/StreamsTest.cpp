@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "base/ByteReader.h"
 #include "base/Exceptions.h"
 #include "tests/base/TempDir.h"
 
@@ -90,6 +91,28 @@ TEST(FileStream, MissingFileRaisesWithItsName) {
     EXPECT_EQ(e.Message(), "Cannot open file " + missing);
   }
   EXPECT_THROW(TFileStream(dir.Str() + "/no/such/folder/x", FileMode::Create), EFCreateError);
+}
+
+TEST(ByteReader, ReadsBothByteOrdersAndFailsForGoodPastTheEnd) {
+  constexpr char kBytes[] = {1, 2, 3, 4, '\x81', 0, 3, 'a', 'b', 'c', 'Z'};
+  ByteReader r(std::string_view(kBytes, sizeof kBytes));
+  EXPECT_EQ(r.U16Le(), 0x0201);
+  EXPECT_EQ(r.U16Be(), 0x0304);
+  EXPECT_EQ(r.VarLen(), 0x80u);
+  EXPECT_TRUE(r.Ok());
+  EXPECT_EQ(r.ShortString(2), std::nullopt) << "length above the capacity";
+  EXPECT_EQ(r.Text(3), "abc");
+  EXPECT_EQ(r.U32Le(), 0u);
+  EXPECT_FALSE(r.Ok());
+  EXPECT_EQ(r.Left(), 1u) << "a failed read moves nothing";
+  EXPECT_EQ(r.U8(), 0) << "and every later read fails";
+
+  ByteReader fiveBytes(std::string_view("\x80\x80\x80\x80\x00", 5));
+  EXPECT_EQ(fiveBytes.VarLen(), 0u);
+  EXPECT_FALSE(fiveBytes.Ok()) << "a number longer than four bytes";
+  ByteReader tags(std::string_view("MThd\x00\x00\x00\x06", 8));
+  EXPECT_FALSE(tags.Tag("MTrk"));
+  EXPECT_EQ(tags.U32Be(), 6u) << "a wrong tag is read all the same";
 }
 
 }  // namespace

@@ -2,11 +2,11 @@
 
 #include <cstdio>
 #include <exception>
-#include <optional>
-#include <string_view>
 #include <vector>
 
+#include "archive/MidiFile.h"
 #include "archive/StreamArchive.h"
+#include "base/ByteReader.h"
 #include "base/Streams.h"
 #include "controls/WaveHeader.h"
 #include "framework/Picture.h"
@@ -19,50 +19,7 @@ constexpr size_t kOpeningBytesShown = 2;
 // Damaged frames named in one finding; the rest are only counted.
 constexpr size_t kFramesNamed = 3;
 
-constexpr size_t kChunkHeaderBytes = 8;  // tag and 32-bit length
-constexpr uint32_t kMidiHeaderLength = 6;
 constexpr uint32_t kHighestMidiFormat = 2;
-constexpr size_t kRiffFormTagOffset = 8;
-constexpr size_t kRiffFirstChunkOffset = 12;
-
-uint32_t BigEndian(std::span<const uint8_t> bytes, size_t at, size_t count) {
-  uint32_t value = 0;
-  for (size_t i = 0; i < count; ++i) value = (value << 8) | bytes[at + i];
-  return value;
-}
-
-uint32_t LittleEndian32(std::span<const uint8_t> bytes, size_t at) {
-  uint32_t value = 0;
-  for (size_t i = 4; i-- > 0;) value = (value << 8) | bytes[at + i];
-  return value;
-}
-
-bool TagAt(std::span<const uint8_t> bytes, size_t at, std::string_view tag) {
-  if (at > bytes.size() || bytes.size() - at < tag.size()) return false;
-  return std::string_view(reinterpret_cast<const char*>(bytes.data() + at), tag.size()) == tag;
-}
-
-// The chunk tagged `tag` among the chunks from `at` on, cut to what remains of the
-// bytes; `littleEndian` for RIFF lengths, big-endian for MIDI ones.
-std::optional<std::span<const uint8_t>> FindChunk(std::span<const uint8_t> bytes, size_t at,
-                                                  std::string_view tag, bool littleEndian) {
-  while (at <= bytes.size() && bytes.size() - at >= kChunkHeaderBytes) {
-    const size_t left = bytes.size() - at - kChunkHeaderBytes;
-    const size_t length =
-        littleEndian ? LittleEndian32(bytes, at + 4) : BigEndian(bytes, at + 4, 4);
-    if (TagAt(bytes, at, tag)) return bytes.subspan(at + kChunkHeaderBytes, std::min(length, left));
-    if (length >= left) break;
-    at += kChunkHeaderBytes + length + (littleEndian ? (length & 1) : 0);
-  }
-  return std::nullopt;
-}
-
-// The MIDI bytes inside a RIFF RMID file's "data" chunk; the bytes themselves when
-// they are not wrapped.
-std::span<const uint8_t> UnwrapRmid(std::span<const uint8_t> bytes) {
-  if (!TagAt(bytes, 0, "RIFF") || !TagAt(bytes, kRiffFormTagOffset, "RMID")) return bytes;
-  return FindChunk(bytes, kRiffFirstChunkOffset, "data", true).value_or(std::span<const uint8_t>());
-}
 
 std::string Dimensions(const TPicture& picture) {
   return std::to_string(picture.Width()) + "x" + std::to_string(picture.Height());
@@ -165,23 +122,23 @@ CheckResult CheckWaveFile(const std::string& path) {
 }
 
 std::string MidiHeaderProblem(std::span<const uint8_t> bytes) {
-  const std::span<const uint8_t> midi = UnwrapRmid(bytes);
-  if (!TagAt(midi, 0, "MThd")) return "no \"MThd\" header chunk (" + DescribeOpening(midi) + ")";
-  if (midi.size() < kChunkHeaderBytes + kMidiHeaderLength) return "header chunk cut short";
-  const uint32_t length = BigEndian(midi, 4, 4);
-  if (length < kMidiHeaderLength || length > midi.size() - kChunkHeaderBytes) {
-    return "header chunk length " + std::to_string(length) + " is not sane";
+  const std::span<const uint8_t> midi = MidiData(bytes);
+  ByteReader r(midi);
+  if (!r.Tag("MThd")) return "no \"MThd\" header chunk (" + DescribeOpening(midi) + ")";
+  const MidiHeader header = ReadMidiHeader(r);
+  if (!r.Ok()) return "header chunk cut short";
+  if (header.length < kMidiHeaderFieldBytes || !r.Skip(header.length - kMidiHeaderFieldBytes)) {
+    return "header chunk length " + std::to_string(header.length) + " is not sane";
   }
-  const uint32_t format = BigEndian(midi, kChunkHeaderBytes, 2);
-  const uint32_t tracks = BigEndian(midi, kChunkHeaderBytes + 2, 2);
-  const uint32_t division = BigEndian(midi, kChunkHeaderBytes + 4, 2);
-  if (format > kHighestMidiFormat) return "unknown MIDI format " + std::to_string(format);
-  if (tracks == 0) return "no tracks";
-  if (division == 0) return "time division 0";
-  if (!FindChunk(midi, kChunkHeaderBytes + length, "MTrk", false)) {
-    return "no \"MTrk\" track chunk";
+  if (header.format > kHighestMidiFormat) {
+    return "unknown MIDI format " + std::to_string(header.format);
   }
-  return {};
+  if (header.tracks == 0) return "no tracks";
+  if (header.division == 0) return "time division 0";
+  while (const auto chunk = NextChunk(r, false)) {
+    if (chunk->tag == "MTrk") return {};
+  }
+  return "no \"MTrk\" track chunk";
 }
 
 CheckResult CheckMidiFile(const std::string& path) {
