@@ -26,13 +26,11 @@
 #include "platform/Platform.h"
 #include "roster/RosterEnvironment.h"
 #include "screens/LearnerSession.h"
-#include "screens/intro/IntroHost.h"
+#include "screens/intro/introunit.h"
 #include "screens/menu/ActivityTable.h"
 #include "screens/menu/MachineGuard.h"
 
 namespace tazu {
-
-class TForm2;
 
 class TForm1 : public TForm, public IntroHost {
  public:
