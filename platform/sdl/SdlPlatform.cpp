@@ -179,7 +179,7 @@ SdlPlatform::~SdlPlatform() {
   guardian_.reset();
   signals_.reset();
   for (auto& [handle, cursor] : cursors_) SDL_FreeCursor(cursor);
-  for (auto& [handle, window] : windows_) SDL_DestroyWindow(window);
+  for (auto& [handle, window] : windows_) SDL_DestroyWindow(window.sdl);
   audio_.reset();
   external_.reset();
   SDL_Quit();
@@ -187,7 +187,7 @@ SdlPlatform::~SdlPlatform() {
 
 SDL_Window* SdlPlatform::Find(WindowHandle window) const {
   auto it = windows_.find(window);
-  return it == windows_.end() ? nullptr : it->second;
+  return it == windows_.end() ? nullptr : it->second.sdl;
 }
 
 namespace {
@@ -207,12 +207,11 @@ WindowHandle SdlPlatform::CreateWindow(const WindowOptions& options) {
   if (w == nullptr)
     throw std::runtime_error(std::string("Cannot create a window: ") + SDL_GetError());
   const WindowHandle handle = SDL_GetWindowID(w);
-  windows_[handle] = w;
-  bounds_[handle] = options.bounds;
-  if (options.popup)
-    popups_.insert(handle);
-  else
-    unshownSize_[handle] = {b.Width(), b.Height()};
+  Window& record = windows_[handle];
+  record.sdl = w;
+  record.bounds = options.bounds;
+  record.popup = options.popup;
+  if (!options.popup) record.unshownSize = Point{b.Width(), b.Height()};
   return handle;
 }
 
@@ -231,35 +230,26 @@ WindowHandle SdlPlatform::HandleOf(uint32_t sdlId) const {
 // every window it does not fill the screen with) and show the window at the size it
 // was created with. So a window first shown at another size is made anew at its size.
 void SdlPlatform::MakeAtShownSize(WindowHandle window) {
-  const auto unshown = unshownSize_.find(window);
-  if (unshown == unshownSize_.end()) return;
-  const Point created = unshown->second;
-  unshownSize_.erase(unshown);
-  SDL_Window* old = Find(window);
-  const Rect b = Placed(bounds_[window]);
-  if (old == nullptr || (b.Width() == created.x && b.Height() == created.y)) return;
-  SDL_Window* w = MakeWindow(SDL_GetWindowTitle(old), b, false);
+  const auto it = windows_.find(window);
+  if (it == windows_.end() || !it->second.unshownSize) return;
+  Window& record = it->second;
+  const Point created = *std::exchange(record.unshownSize, std::nullopt);
+  const Rect b = Placed(record.bounds);
+  if (b.Width() == created.x && b.Height() == created.y) return;
+  SDL_Window* w = MakeWindow(SDL_GetWindowTitle(record.sdl), b, false);
   if (w == nullptr) return;  // the old one still serves
-  SDL_DestroyWindow(old);
-  windows_[window] = w;
+  SDL_DestroyWindow(std::exchange(record.sdl, w));
   handleOf_[SDL_GetWindowID(w)] = window;
-  if (const auto owner = owners_.find(window); owner != owners_.end()) {
-    SetWindowOwner(window, owner->second);
-  }
+  if (record.owner != 0) SetWindowOwner(window, record.owner);
 }
 
 void SdlPlatform::DestroyWindow(WindowHandle window) {
   Uncover(window);
   PassPointerToOwner(window, false);
-  coveredBy_.erase(window);
-  popups_.erase(window);
-  unshownSize_.erase(window);
-  owners_.erase(window);
   std::erase_if(handleOf_, [window](const auto& entry) { return entry.second == window; });
   if (SDL_Window* w = Find(window)) {
     SDL_DestroyWindow(w);
     windows_.erase(window);
-    bounds_.erase(window);
   }
 }
 
@@ -269,26 +259,26 @@ void SdlPlatform::SetWindowTitle(WindowHandle window, const std::string& title) 
 
 void SdlPlatform::SetWindowBounds(WindowHandle window, const Rect& bounds) {
   if (Find(window) == nullptr) return;
-  bounds_[window] = bounds;
+  windows_[window].bounds = bounds;
   PlaceWindow(window);
 }
 
 void SdlPlatform::PlaceWindow(WindowHandle window) {
   SDL_Window* w = Find(window);
   if (w == nullptr) return;
-  const Rect b = Placed(bounds_[window]);
+  const Rect b = Placed(windows_[window].bounds);
   SDL_SetWindowSize(w, std::max(1, b.Width()), std::max(1, b.Height()));
   SDL_SetWindowPosition(w, b.left, b.top);
 }
 
 ScaledView SdlPlatform::ViewOf(WindowHandle window) const {
-  SDL_Window* w = Find(window);
-  const auto bounds = bounds_.find(window);
-  if (w == nullptr || bounds == bounds_.end()) return {};
+  const auto it = windows_.find(window);
+  if (it == windows_.end()) return {};
+  const Rect& bounds = it->second.bounds;
   Point surface;
-  SDL_GetWindowSize(w, &surface.x, &surface.y);
-  if (scaled_) return scaled_->ViewFor(bounds->second, surface);
-  return ScaledView::Centred({bounds->second.Width(), bounds->second.Height()}, surface);
+  SDL_GetWindowSize(it->second.sdl, &surface.x, &surface.y);
+  if (scaled_) return scaled_->ViewFor(bounds, surface);
+  return ScaledView::Centred({bounds.Width(), bounds.Height()}, surface);
 }
 
 Point SdlPlatform::ToLogical(uint32_t windowId, Point p) const {
@@ -316,13 +306,13 @@ void SdlPlatform::SetWindowState(WindowHandle window, WindowState state) {
   if (w == nullptr) return;
   switch (state) {
     case WindowState::Hidden:
-      coveredBy_.erase(window);
+      windows_[window].coveredBy = 0;
       SDL_HideWindow(w);
       Uncover(window);
       PassPointerToOwner(window, false);
       break;
     case WindowState::Normal:
-      if (coveredBy_.contains(window)) break;  // shown again when its cover goes
+      if (windows_[window].coveredBy != 0) break;  // shown again when its cover goes
       MakeAtShownSize(window);
       w = Find(window);
       SDL_ShowWindow(w);
@@ -349,25 +339,22 @@ void SdlPlatform::SetWindowState(WindowHandle window, WindowState state) {
 // take the pointer; a window that is not there cannot. A window manager of X's own
 // stacks them as shown, and unmapping there only races with its frames.
 void SdlPlatform::CoverOthers(WindowHandle cover) {
-  if (popups_.contains(cover) || !UnderWayland()) return;
-  const Rect& over = bounds_[cover];
-  for (const auto& [handle, w] : windows_) {
-    if (handle == cover || popups_.contains(handle) || coveredBy_.contains(handle)) continue;
-    if ((SDL_GetWindowFlags(w) & SDL_WINDOW_SHOWN) == 0) continue;
-    if (bounds_[handle].Intersect(over) != bounds_[handle]) continue;
-    coveredBy_[handle] = cover;
-    SDL_HideWindow(w);
+  if (windows_[cover].popup || !UnderWayland()) return;
+  const Rect over = windows_[cover].bounds;
+  for (auto& [handle, w] : windows_) {
+    if (handle == cover || w.popup || w.coveredBy != 0) continue;
+    if ((SDL_GetWindowFlags(w.sdl) & SDL_WINDOW_SHOWN) == 0) continue;
+    if (w.bounds.Intersect(over) != w.bounds) continue;
+    w.coveredBy = cover;
+    SDL_HideWindow(w.sdl);
   }
 }
 
 void SdlPlatform::Uncover(WindowHandle cover) {
-  for (auto it = coveredBy_.begin(); it != coveredBy_.end();) {
-    if (it->second != cover) {
-      ++it;
-      continue;
-    }
-    if (SDL_Window* w = Find(it->first)) SDL_ShowWindow(w);
-    it = coveredBy_.erase(it);
+  for (auto& [handle, w] : windows_) {
+    if (w.coveredBy != cover || cover == 0) continue;
+    w.coveredBy = 0;
+    SDL_ShowWindow(w.sdl);
   }
 }
 
@@ -376,17 +363,18 @@ void SdlPlatform::Uncover(WindowHandle cover) {
 // compositor shows on top. So while a dialog shows there, its owner (which takes no
 // input then) lets the pointer through to it.
 void SdlPlatform::PassPointerToOwner(WindowHandle dialog, bool through) {
-  const auto owner = owners_.find(dialog);
-  if (!UnderWayland() || owner == owners_.end()) return;
-  if (SDL_Window* o = Find(owner->second)) desktop_->SetPointerPassThrough(o, through);
+  const auto it = windows_.find(dialog);
+  if (!UnderWayland() || it == windows_.end()) return;
+  if (SDL_Window* o = Find(it->second.owner)) desktop_->SetPointerPassThrough(o, through);
 }
 
 // On X11 the owner becomes the window's WM_TRANSIENT_FOR.
 void SdlPlatform::SetWindowOwner(WindowHandle window, WindowHandle owner) {
-  owners_[window] = owner;
   SDL_Window* w = Find(window);
   SDL_Window* o = Find(owner);
-  if (w != nullptr && o != nullptr) SDL_SetWindowModalFor(w, o);
+  if (w == nullptr) return;
+  windows_[window].owner = owner;
+  if (o != nullptr) SDL_SetWindowModalFor(w, o);
 }
 
 void SdlPlatform::RaiseWindow(WindowHandle window) {

@@ -9,7 +9,7 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <set>
+#include <utility>
 
 #include "platform/Platform.h"
 #include "platform/ScaledView.h"
@@ -112,6 +112,15 @@ class SdlPlatform : public Platform {
   SDL_Window* Find(WindowHandle window) const;
 
  private:
+  // One of the program's windows.
+  struct Window {
+    SDL_Window* sdl = nullptr;
+    Rect bounds;  // as the program set them (logical when scaled)
+    bool popup = false;
+    std::optional<Point> unshownSize;  // never shown yet: the size it was made with
+    WindowHandle owner = 0;
+    WindowHandle coveredBy = 0;  // off the screen while that window covers it whole
+  };
   // A colour cursor as the program made it, kept to be made again at another scale.
   struct ColorCursor {
     Bitmap32 image;
@@ -127,21 +136,16 @@ class SdlPlatform : public Platform {
   bool Translate(const SDL_Event& in, Event& out);
   // Window placement and views of the scaled presentation.
   void PlaceWindow(WindowHandle window);
-  // Windows taken off the screen while another covers them whole, by their cover.
+  // Windows taken off the screen while another covers them whole.
   void CoverOthers(WindowHandle cover);
   void Uncover(WindowHandle cover);
-  std::map<WindowHandle, WindowHandle> coveredBy_;
-  std::set<WindowHandle> popups_;
   ScaledView ViewOf(WindowHandle window) const;
   Point ToLogical(uint32_t windowId, Point p) const;
   SDL_Cursor* MakeColorCursor(const ColorCursor& source) const;
   SdlAudio& Audio();  // opened on first use
 
-  std::map<WindowHandle, SDL_Window*> windows_;
-  std::map<WindowHandle, Rect> bounds_;        // as the program set them (logical when scaled)
-  std::map<WindowHandle, Point> unshownSize_;  // never shown yet: the size made with
+  std::map<WindowHandle, Window> windows_;
   std::map<uint32_t, WindowHandle> handleOf_;  // SDL ids of windows made anew
-  std::map<WindowHandle, WindowHandle> owners_;
   std::optional<ScaledScreen> scaled_;
   std::map<CursorHandle, ColorCursor> colorCursors_;
   CursorHandle currentCursor_ = 0;
