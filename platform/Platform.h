@@ -72,12 +72,12 @@ enum class EventKind {
 struct Event {
   EventKind kind = EventKind::Wake;
   WindowHandle window = 0;
-  Point pos;  // pointer position in window coordinates
+  Point pos{};  // pointer position in window coordinates
   MouseButton button = MouseButton::Left;
   int wheelDelta = 0;  // notches, positive away from the user
   unsigned shift = 0;
   int key = 0;  // VirtualKey for KeyDown / KeyUp
-  std::string text;
+  std::string text{};
   TimerHandle timer = 0;
   uint64_t handle = 0;
   uint32_t id = 0;
@@ -110,7 +110,7 @@ enum ModalResult : int {
 
 struct MessageBoxRequest {
   std::string caption;
-  std::string text;
+  std::string text{};
   MessageBoxKind kind = MessageBoxKind::Plain;
   MessageBoxButtons buttons = MessageBoxButtons::Ok;
 };

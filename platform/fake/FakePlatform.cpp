@@ -86,11 +86,7 @@ void FakePlatform::PushEvent(Event event) {
   wakeup_.notify_all();
 }
 
-void FakePlatform::Wake() {
-  Event e;
-  e.kind = EventKind::Wake;
-  PushEvent(e);
-}
+void FakePlatform::Wake() { PushEvent({.kind = EventKind::Wake}); }
 
 uint64_t FakePlatform::Ticks() { return Now(); }
 
@@ -316,11 +312,7 @@ void FakePlatform::CloseProcess(ProcessHandle process) {
 // ---- music and cues ----
 
 namespace {
-Event MusicNotice() {
-  Event e;
-  e.kind = EventKind::MusicNotify;
-  return e;
-}
+Event MusicNotice() { return {.kind = EventKind::MusicNotify}; }
 }  // namespace
 
 std::optional<std::string> FakePlatform::MusicOpen(const std::string& file) {
@@ -385,31 +377,17 @@ void FakePlatform::StopWave() {
 // ---- input helpers ----
 
 void FakePlatform::MoveMouse(WindowHandle window, int x, int y) {
-  Event e;
-  e.kind = EventKind::MouseMove;
-  e.window = window;
-  e.pos = {x, y};
   auto it = windows.find(window);
   if (it != windows.end()) cursorPos = {x + it->second.bounds.left, y + it->second.bounds.top};
-  PushEvent(e);
+  PushEvent({.kind = EventKind::MouseMove, .window = window, .pos = {x, y}});
 }
 
 void FakePlatform::PressMouse(WindowHandle window, int x, int y, MouseButton button) {
-  Event e;
-  e.kind = EventKind::MouseDown;
-  e.window = window;
-  e.pos = {x, y};
-  e.button = button;
-  PushEvent(e);
+  PushEvent({.kind = EventKind::MouseDown, .window = window, .pos = {x, y}, .button = button});
 }
 
 void FakePlatform::ReleaseMouse(WindowHandle window, int x, int y, MouseButton button) {
-  Event e;
-  e.kind = EventKind::MouseUp;
-  e.window = window;
-  e.pos = {x, y};
-  e.button = button;
-  PushEvent(e);
+  PushEvent({.kind = EventKind::MouseUp, .window = window, .pos = {x, y}, .button = button});
 }
 
 void FakePlatform::Click(WindowHandle window, int x, int y) {
@@ -419,21 +397,12 @@ void FakePlatform::Click(WindowHandle window, int x, int y) {
 }
 
 void FakePlatform::PressKey(WindowHandle window, int virtualKey) {
-  Event e;
-  e.kind = EventKind::KeyDown;
-  e.window = window;
-  e.key = virtualKey;
-  PushEvent(e);
-  e.kind = EventKind::KeyUp;
-  PushEvent(e);
+  PushEvent({.kind = EventKind::KeyDown, .window = window, .key = virtualKey});
+  PushEvent({.kind = EventKind::KeyUp, .window = window, .key = virtualKey});
 }
 
 void FakePlatform::TypeText(WindowHandle window, const std::string& utf8) {
-  Event e;
-  e.kind = EventKind::Text;
-  e.window = window;
-  e.text = utf8;
-  PushEvent(e);
+  PushEvent({.kind = EventKind::Text, .window = window, .text = utf8});
 }
 
 // ---- single copy ----
@@ -476,12 +445,7 @@ void FakePlatform::UnregisterHotKey(uint32_t id) {
   std::erase_if(hotKeys, [id](const HotKeyRecord& held) { return held.id == id; });
 }
 
-void FakePlatform::PressHotKey(uint32_t id) {
-  Event e;
-  e.kind = EventKind::HotKey;
-  e.id = id;
-  PushEvent(std::move(e));
-}
+void FakePlatform::PressHotKey(uint32_t id) { PushEvent({.kind = EventKind::HotKey, .id = id}); }
 
 // ---- audio mixer devices ----
 
@@ -538,11 +502,7 @@ std::optional<std::vector<MixerControl>> FakePlatform::MixerGetLineControls(Mixe
 }
 
 void FakePlatform::NotifyMixer(EventKind kind, MixerHandle mixer, uint32_t id) {
-  Event e;
-  e.kind = kind;
-  e.handle = mixer;
-  e.id = id;
-  PushEvent(std::move(e));
+  PushEvent({.kind = kind, .handle = mixer, .id = id});
 }
 
 }  // namespace tazu

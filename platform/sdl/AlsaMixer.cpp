@@ -92,21 +92,14 @@ struct AlsaMixer::Device {
     if (found == lines.end()) return;
     const auto d = static_cast<uint32_t>(found - lines.begin());
     if (mask == SND_CTL_EVENT_MASK_REMOVE || (mask & SND_CTL_EVENT_MASK_INFO)) {
-      Event e;
-      e.kind = EventKind::MixerLineChange;
-      e.handle = handle;
-      e.id = d;
-      sink->push_back(e);
+      sink->push_back({.kind = EventKind::MixerLineChange, .handle = handle, .id = d});
       if (mask == SND_CTL_EVENT_MASK_REMOVE) *found = nullptr;  // the line is gone
       return;
     }
     if (mask & SND_CTL_EVENT_MASK_VALUE) {
       for (const MixerControl& control : ControlsOf(d)) {
-        Event e;
-        e.kind = EventKind::MixerControlChange;
-        e.handle = handle;
-        e.id = control.controlId;
-        sink->push_back(e);
+        sink->push_back(
+            {.kind = EventKind::MixerControlChange, .handle = handle, .id = control.controlId});
       }
     }
   }

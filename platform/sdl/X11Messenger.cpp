@@ -223,17 +223,12 @@ void X11Messenger::Drain(std::deque<Event>& out) {
     XNextEvent(display_, &xe);
     if (xe.type == ClientMessage && xe.xclient.window == window_ && window_ != 0 &&
         xe.xclient.message_type == activateAtom_) {
-      Event e;
-      e.kind = EventKind::ActivateRequest;
-      out.push_back(std::move(e));
+      out.push_back({.kind = EventKind::ActivateRequest});
     } else if (xe.type == KeyPress) {
       const unsigned mask = xe.xkey.state & kHotKeyModifiers;
       for (const Grab& grab : grabs_) {
         if (grab.keycode != xe.xkey.keycode || grab.modifiers != mask) continue;
-        Event e;
-        e.kind = EventKind::HotKey;
-        e.id = grab.id;
-        out.push_back(std::move(e));
+        out.push_back({.kind = EventKind::HotKey, .id = grab.id});
         break;
       }
     }
