@@ -1,7 +1,6 @@
 #include "controls/MorphButton.h"
 
 #include <algorithm>
-#include <cstring>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -31,6 +30,12 @@ Bitmap32 DefaultFace(bool hover) {
   return face;
 }
 
+void PutPixel(uint8_t* row, int x, uint32_t p) {
+  row[3 * x] = PixelB(p);
+  row[3 * x + 1] = PixelG(p);
+  row[3 * x + 2] = PixelR(p);
+}
+
 }  // namespace
 
 // ---- frames ----
@@ -46,11 +51,7 @@ void TMorphFrame::Fill(TColor color) {
   const uint32_t p = ColorToPixel(color);
   for (int y = 0; y < height; ++y) {
     uint8_t* row = bytes.data() + static_cast<size_t>(y) * stride;
-    for (int x = 0; x < width; ++x) {
-      row[3 * x] = PixelB(p);
-      row[3 * x + 1] = PixelG(p);
-      row[3 * x + 2] = PixelR(p);
-    }
+    for (int x = 0; x < width; ++x) PutPixel(row, x, p);
   }
 }
 
@@ -59,26 +60,7 @@ void TMorphFrame::StretchFrom(const Bitmap32& picture) {
   for (int y = 0; y < height; ++y) {
     const uint32_t* src = picture.Row(static_cast<int>(int64_t{y} * picture.Height() / height));
     uint8_t* row = bytes.data() + static_cast<size_t>(y) * stride;
-    for (int x = 0; x < width; ++x) {
-      const uint32_t p = src[int64_t{x} * picture.Width() / width];
-      row[3 * x] = PixelB(p);
-      row[3 * x + 1] = PixelG(p);
-      row[3 * x + 2] = PixelR(p);
-    }
-  }
-}
-
-void TMorphFrame::DrawAt00(const Bitmap32& picture) {
-  const int w = std::min(width, picture.Width());
-  const int h = std::min(height, picture.Height());
-  for (int y = 0; y < h; ++y) {
-    const uint32_t* src = picture.Row(y);
-    uint8_t* row = bytes.data() + static_cast<size_t>(y) * stride;
-    for (int x = 0; x < w; ++x) {
-      row[3 * x] = PixelB(src[x]);
-      row[3 * x + 1] = PixelG(src[x]);
-      row[3 * x + 2] = PixelR(src[x]);
-    }
+    for (int x = 0; x < width; ++x) PutPixel(row, x, src[int64_t{x} * picture.Width() / width]);
   }
 }
 
@@ -167,7 +149,6 @@ void MorphBlend(uint8_t* display, const uint8_t* source, const uint8_t* target, 
 TMorphButton::TMorphButton(TComponent* owner, TForm* parent) : TControl(owner, parent) {
   if (Application() != nullptr) RegisterHandCursor(*Application());
   Cursor = crHandCursor;
-  display_.brush = clBlack;
   pic1_.SetBitmap(DefaultFace(false));
   pic2_.SetBitmap(DefaultFace(true));
   pic1_.OnChange = [this] { PictureChanged(); };
@@ -180,27 +161,11 @@ TMorphButton::TMorphButton(TComponent* owner, TForm* parent) : TControl(owner, p
 void TMorphButton::SetMorphColor1(TColor color) {
   if (color == color1_) return;
   color1_ = color;
-  display_.brush = color;
-  RebuildFrames();
-  Invalidate();
-}
-
-void TMorphButton::SetMorphColor2(TColor color) {
-  if (color == color2_) return;
-  color2_ = color;
-  target_.brush = color;
   RebuildFrames();
   Invalidate();
 }
 
 void TMorphButton::SetMorphRate(int rate) { morphRate_ = std::clamp(rate, kMinRate, kMaxRate); }
-
-void TMorphButton::SetStretchToFit(bool value) {
-  if (value == stretchToFit_) return;
-  stretchToFit_ = value;
-  RebuildFrames();
-  Invalidate();
-}
 
 void TMorphButton::PictureChanged() {
   if (swapped_) return;
@@ -216,7 +181,6 @@ void TMorphButton::BoundsChanged() {
 
 void TMorphButton::RenderFrame(TMorphFrame& frame, const TPicture& picture, TColor color) {
   frame.SetSize(Width(), Height());
-  frame.brush = color;
   if (picture.Empty()) {
     frame.Fill(color);
   } else {
@@ -228,38 +192,10 @@ void TMorphButton::RebuildFrames() {
   if (swapped_) {
     std::swap(color1_, color2_);
     pic1_.Swap(pic2_);
-    display_.brush = color1_;
-    target_.brush = color2_;
     swapped_ = false;
-    stretchToFit_ = savedStretchToFit_;
   }
-  if (stretchToFit_) {
-    RenderFrame(display_, pic1_, color1_);
-    RenderFrame(target_, pic2_, color2_);
-  } else {
-    const bool has1 = !pic1_.Empty();
-    const bool has2 = !pic2_.Empty();
-    // The control takes the size of the picture it shows at rest (or of the hover
-    // picture when only that one exists); the frames follow.
-    const TPicture* sizing = has1 ? &pic1_ : (has2 ? &pic2_ : nullptr);
-    if (sizing != nullptr && (sizing->Width() != Width() || sizing->Height() != Height())) {
-      constructed_ = false;  // no rebuild from inside the resize
-      SetBounds(Left(), Top(), sizing->Width(), sizing->Height());
-      constructed_ = true;
-    }
-    display_.SetSize(Width(), Height());
-    target_.SetSize(Width(), Height());
-    display_.Fill(color1_);
-    target_.Fill(color2_);
-    if (has1) display_.DrawAt00(pic1_.Bitmap());
-    if (has2) {
-      if (has1) {
-        target_.StretchFrom(pic2_.Bitmap());
-      } else {
-        target_.DrawAt00(pic2_.Bitmap());
-      }
-    }
-  }
+  RenderFrame(display_, pic1_, color1_);
+  RenderFrame(target_, pic2_, color2_);
   source_.SetSize(display_.width, display_.height);
   Invalidate();
   if (OnFramesRebuilt) OnFramesRebuilt(this);
@@ -286,10 +222,6 @@ void TMorphButton::EnterMorph() {
 }
 
 void TMorphButton::LeaveMorph() {
-  savedStretchToFit_ = stretchToFit_;
-  stretchToFit_ = true;
-  display_.brush = color2_;
-  target_.brush = color1_;
   std::swap(color1_, color2_);
   pic1_.Swap(pic2_);
   RebuildFrames();

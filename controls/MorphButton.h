@@ -18,14 +18,11 @@ struct TMorphFrame {
   int height = 0;
   int stride = 0;
   std::vector<uint8_t> bytes;
-  TColor brush = clBlack;
 
   void SetSize(int w, int h);
   void Fill(TColor color);
   // Nearest-neighbour stretch of `picture` over the whole frame.
   void StretchFrom(const Bitmap32& picture);
-  // Copies `picture` unscaled at (0, 0).
-  void DrawAt00(const Bitmap32& picture);
   Bitmap32 ToBitmap32() const;
 };
 
@@ -48,17 +45,12 @@ class TMorphButton : public TControl {
   // Rest and hover pictures; loading into them rebuilds the frames.
   TPicture& MorphPic1() { return pic1_; }
   TPicture& MorphPic2() { return pic2_; }
-  void SetMorphPic1(const TPicture& picture) { pic1_.Assign(picture); }
-  void SetMorphPic2(const TPicture& picture) { pic2_.Assign(picture); }
   TColor MorphColor1() const { return color1_; }
   void SetMorphColor1(TColor color);
   TColor MorphColor2() const { return color2_; }
-  void SetMorphColor2(TColor color);
   int MorphRate() const { return morphRate_; }
   // Kept within 1 to 255.
   void SetMorphRate(int rate);
-  bool StretchToFit() const { return stretchToFit_; }
-  void SetStretchToFit(bool value);
   bool ProcessMsgs() const { return processMsgs_; }
   void SetProcessMsgs(bool value) { processMsgs_ = value; }
 
@@ -102,10 +94,8 @@ class TMorphButton : public TControl {
   TColor color1_ = clBlack;
   TColor color2_ = clWhite;
   int morphRate_ = kDefaultMorphRate;
-  bool stretchToFit_ = true;
   bool processMsgs_ = true;
   bool swapped_ = false;
-  bool savedStretchToFit_ = true;
   bool constructed_ = false;
   Bitmap32 shown_;  // DisplayFrame as 32-bit pixels, made when painting
 };
