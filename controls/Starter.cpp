@@ -51,14 +51,12 @@ TStartDateTime LocalNow() {
     const std::lock_guard<std::mutex> lock(localtimeLock);
     if (const std::tm* shared = std::localtime(&now)) local = *shared;
   }
-  TStartDateTime t;
-  t.Year = local.tm_year + 1900;
-  t.Month = static_cast<uint8_t>(local.tm_mon + 1);
-  t.Day = static_cast<uint8_t>(local.tm_mday);
-  t.Hour = static_cast<uint8_t>(local.tm_hour);
-  t.Minute = static_cast<uint8_t>(local.tm_min);
-  t.Second = static_cast<uint8_t>(local.tm_sec);
-  return t;
+  return {.Day = static_cast<uint8_t>(local.tm_mday),
+          .Month = static_cast<uint8_t>(local.tm_mon + 1),
+          .Year = local.tm_year + 1900,
+          .Hour = static_cast<uint8_t>(local.tm_hour),
+          .Minute = static_cast<uint8_t>(local.tm_min),
+          .Second = static_cast<uint8_t>(local.tm_sec)};
 }
 
 TStarter::TStarter(TComponent* owner)
@@ -143,12 +141,7 @@ void TStarter::WatchCheck() {
 }
 
 void TStarter::ClockCheck() {
-  const TStartDateTime now = Now();
-  if (now.Year == startTime_.Year && now.Month == startTime_.Month && now.Day == startTime_.Day &&
-      now.Hour == startTime_.Hour && now.Minute == startTime_.Minute &&
-      now.Second == startTime_.Second) {
-    Execute();
-  }
+  if (Now() == startTime_) Execute();
 }
 
 }  // namespace tazu
