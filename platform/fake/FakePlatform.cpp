@@ -1,5 +1,6 @@
 #include "platform/fake/FakePlatform.h"
 
+#include <algorithm>
 #include <chrono>
 #include <stdexcept>
 
@@ -123,9 +124,7 @@ bool FakePlatform::TakeQueued(Event& event) {
     return true;
   }
   if (auto due = timers_.TakeDue(now_)) {
-    event = Event{};
-    event.kind = EventKind::Timer;
-    event.timer = *due;
+    event = {.kind = EventKind::Timer, .timer = *due};
     return true;
   }
   return false;
@@ -258,8 +257,7 @@ ShellExecuteResult FakePlatform::ShellExecute(const ShellExecuteRequest& request
     outcome = shellOutcomes.front();
     shellOutcomes.pop_front();
   }
-  ShellExecuteResult result;
-  result.instanceCode = outcome.instanceCode;
+  ShellExecuteResult result{.instanceCode = outcome.instanceCode};
   if (outcome.giveProcess && outcome.instanceCode > SE_ERR_DLLNOTFOUND) {
     std::lock_guard lock(mutex_);
     result.process = nextProcess_++;
@@ -418,13 +416,9 @@ void FakePlatform::SetApplicationTitle(const std::string& title) {
 
 bool FakePlatform::ActivateOtherCopy(const std::string& title) {
   activations.push_back(title);
-  for (const std::string& other : otherCopyTitles) {
-    if (other == title) {
-      activatedCopies.push_back(other);
-      return true;
-    }
-  }
-  return false;
+  const bool running = std::ranges::find(otherCopyTitles, title) != otherCopyTitles.end();
+  if (running) activatedCopies.push_back(title);
+  return running;
 }
 
 // ---- hot keys ----
@@ -468,36 +462,38 @@ void FakePlatform::MixerClose(MixerHandle mixer) {
   openMixers.erase(mixer);
 }
 
+const FakePlatform::MixerDeviceScript* FakePlatform::OpenMixer(MixerHandle mixer) const {
+  const auto open = openMixers.find(mixer);
+  return open == openMixers.end() ? nullptr : &mixerDevices[static_cast<size_t>(open->second)];
+}
+
 std::optional<MixerLine> FakePlatform::MixerGetDestination(MixerHandle mixer,
                                                            uint32_t destination) {
-  auto open = openMixers.find(mixer);
-  if (open == openMixers.end()) return std::nullopt;
-  const MixerDeviceScript& device = mixerDevices[static_cast<size_t>(open->second)];
-  if (destination >= device.destinations.size() || device.failingDestinations.count(destination)) {
+  const MixerDeviceScript* device = OpenMixer(mixer);
+  if (device == nullptr || destination >= device->destinations.size() ||
+      device->failingDestinations.count(destination)) {
     return std::nullopt;
   }
-  return device.destinations[destination];
+  return device->destinations[destination];
 }
 
 std::optional<MixerLine> FakePlatform::MixerGetSource(MixerHandle mixer, uint32_t destination,
                                                       uint32_t source) {
-  auto open = openMixers.find(mixer);
-  if (open == openMixers.end()) return std::nullopt;
-  const MixerDeviceScript& device = mixerDevices[static_cast<size_t>(open->second)];
-  if (destination >= device.sources.size() || source >= device.sources[destination].size() ||
-      device.failingSources.count({destination, source})) {
+  const MixerDeviceScript* device = OpenMixer(mixer);
+  if (device == nullptr || destination >= device->sources.size() ||
+      source >= device->sources[destination].size() ||
+      device->failingSources.count({destination, source})) {
     return std::nullopt;
   }
-  return device.sources[destination][source];
+  return device->sources[destination][source];
 }
 
 std::optional<std::vector<MixerControl>> FakePlatform::MixerGetLineControls(MixerHandle mixer,
                                                                             uint32_t lineId) {
-  auto open = openMixers.find(mixer);
-  if (open == openMixers.end()) return std::nullopt;
-  const MixerDeviceScript& device = mixerDevices[static_cast<size_t>(open->second)];
-  auto controls = device.controls.find(lineId);
-  if (controls == device.controls.end()) return std::nullopt;
+  const MixerDeviceScript* device = OpenMixer(mixer);
+  if (device == nullptr) return std::nullopt;
+  auto controls = device->controls.find(lineId);
+  if (controls == device->controls.end()) return std::nullopt;
   return controls->second;
 }
 

@@ -253,6 +253,8 @@ class FakePlatform : public Platform {
  private:
   bool TakeQueued(Event& event);
   bool RunIdleScript();
+  // The script of an open mixer handle; null for any other handle.
+  const MixerDeviceScript* OpenMixer(MixerHandle mixer) const;
 
   mutable std::mutex mutex_;
   std::condition_variable wakeup_;
