@@ -46,32 +46,19 @@ ScaleFactor FitFactor(Point logical, Point available) {
 // ---- ScaledView ----
 
 ScaledView ScaledView::Fit(Point logical, Point surface) {
-  ScaledView v;
-  v.logical_ = logical;
-  v.surface_ = surface;
   ScaleFactor f = FitFactor(logical, surface);
   if (f.num == 0) f = {1, 1};
-  v.x_ = v.y_ = f;
-  v.offset_ = {(surface.x - ScaleFloor(logical.x, f)) / 2,
-               (surface.y - ScaleFloor(logical.y, f)) / 2};
-  return v;
+  const Point picture{ScaleFloor(logical.x, f), ScaleFloor(logical.y, f)};
+  return {logical, surface, f, f, {(surface.x - picture.x) / 2, (surface.y - picture.y) / 2}};
 }
 
 ScaledView ScaledView::Stretch(Point logical, Point surface) {
-  ScaledView v;
-  v.logical_ = logical;
-  v.surface_ = surface;
-  v.x_ = Reduced(surface.x, logical.x);
-  v.y_ = Reduced(surface.y, logical.y);
-  return v;
+  return {logical, surface, Reduced(surface.x, logical.x), Reduced(surface.y, logical.y), {}};
 }
 
 ScaledView ScaledView::Centred(Point logical, Point surface) {
-  ScaledView v;
-  v.logical_ = logical;
-  v.surface_ = surface;
-  v.offset_ = {std::max(0, (surface.x - logical.x) / 2), std::max(0, (surface.y - logical.y) / 2)};
-  return v;
+  const Point margin{(surface.x - logical.x) / 2, (surface.y - logical.y) / 2};
+  return {logical, surface, {}, {}, {std::max(0, margin.x), std::max(0, margin.y)}};
 }
 
 bool ScaledView::Identity() const {

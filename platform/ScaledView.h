@@ -63,6 +63,9 @@ class ScaledView {
   Rect WithFilterMargin(const Rect& aligned) const;
 
  private:
+  ScaledView(Point logical, Point surface, ScaleFactor x, ScaleFactor y, Point offset)
+      : logical_(logical), surface_(surface), x_(x), y_(y), offset_(offset) {}
+
   Point logical_;
   Point surface_;
   ScaleFactor x_;
