@@ -41,12 +41,9 @@ void TOneInstance::Loaded() {
       ActivateFirstCopy();
       break;
     case oiDefaultMessage: {
-      MessageBoxRequest box;
-      box.caption = app->Title;
-      box.text = "\"" + app->Title + "\" " + kAlreadyStarted;
-      box.kind = MessageBoxKind::Information;
-      box.buttons = MessageBoxButtons::Ok;
-      app->MessageBox(box);
+      app->MessageBox({.caption = app->Title,
+                       .text = "\"" + app->Title + "\" " + kAlreadyStarted,
+                       .kind = MessageBoxKind::Information});
       ActivateFirstCopy();
       break;
     }

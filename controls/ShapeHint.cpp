@@ -36,11 +36,8 @@ void TShadow::SetDepth(int value) { depth_ = std::clamp(value, kMinDepth, kMaxDe
 
 TCustomHint::TCustomHint(TComponent* owner)
     : TComponent(owner),
-      hintWindowClass_([](TApplication& app) { return std::make_unique<THintWindow>(app); }) {
-  font_.name = "MS Sans Serif";
-  font_.height = kDefaultFontHeight;
-  font_.color = clInfoText;
-}
+      font_{.name = "MS Sans Serif", .height = kDefaultFontHeight, .color = clInfoText},
+      hintWindowClass_([](TApplication& app) { return std::make_unique<THintWindow>(app); }) {}
 
 int TCustomHint::TextWidthLimit(int screenWidth) const {
   // In 64 bits: the most negative int has no negation in 32.
@@ -124,12 +121,8 @@ void TShapeHint::ClearRegistry() {
 
 void SetScreenHintLook(TCustomShapeHint& hint) {
   hint.SetColor(kScreenHintColor);
-  TFont font;
-  font.name = "Arial";
-  font.bold = true;
-  font.height = kScreenHintFontHeight;
-  font.color = clInfoText;
-  hint.SetFont(font);
+  hint.SetFont(
+      {.name = "Arial", .height = kScreenHintFontHeight, .bold = true, .color = clInfoText});
   hint.Shadow().SetColor(kScreenShadowColor);
   hint.Shadow().SetDepth(kScreenShadowDepth);
 }

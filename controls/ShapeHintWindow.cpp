@@ -253,10 +253,8 @@ void SetShadowBrush(TCanvas& canvas, const TShadow& shadow) {
 }
 
 void SetBalloonBrush(TCanvas& canvas, const TCustomShapeHint& shape) {
-  canvas.Pen = TPen{};
-  canvas.Pen.color = shape.BorderColor();
-  canvas.Brush = TBrush{};
-  canvas.Brush.color = shape.Color();
+  canvas.Pen = TPen{.color = shape.BorderColor()};
+  canvas.Brush = TBrush{.color = shape.Color()};
 }
 
 // Where the text rectangle goes in the window.

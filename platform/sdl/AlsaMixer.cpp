@@ -39,15 +39,13 @@ std::string ElementName(snd_mixer_elem_t* elem) {
 
 MixerControl MakeControl(uint32_t id, uint32_t type, const std::string& name, long minimum,
                          long maximum) {
-  MixerControl c;
-  c.controlId = id;
-  c.controlType = type;
-  c.name = name;
-  c.shortName = name.substr(0, kShortNameChars);
-  c.minimum = static_cast<int32_t>(minimum);
-  c.maximum = static_cast<int32_t>(maximum);
-  c.steps = maximum > minimum ? static_cast<uint32_t>(maximum - minimum) : 0;
-  return c;
+  return {.controlId = id,
+          .controlType = type,
+          .shortName = name.substr(0, kShortNameChars),
+          .name = name,
+          .minimum = static_cast<int32_t>(minimum),
+          .maximum = static_cast<int32_t>(maximum),
+          .steps = maximum > minimum ? static_cast<uint32_t>(maximum - minimum) : 0};
 }
 
 }  // namespace
@@ -173,20 +171,19 @@ std::optional<MixerLine> AlsaMixer::Destination(MixerHandle mixer, uint32_t dest
   if (it == open_.end() || destination >= it->second->lines.size()) return std::nullopt;
   snd_mixer_elem_t* elem = it->second->lines[destination];
   if (elem == nullptr) return std::nullopt;
-  MixerLine line;
-  line.destination = destination;
-  line.lineId = destination;
-  line.flags = snd_mixer_selem_is_active(elem) ? kLineActive : 0;
   const bool playback =
       snd_mixer_selem_has_playback_volume(elem) || snd_mixer_selem_has_playback_switch(elem);
-  line.componentType = playback ? kSpeakers : kWaveIn;
   const bool mono =
       playback ? snd_mixer_selem_is_playback_mono(elem) : snd_mixer_selem_is_capture_mono(elem);
-  line.channels = mono ? kMonoChannels : kStereoChannels;
-  line.controls = static_cast<uint32_t>(it->second->ControlsOf(destination).size());
-  line.name = ElementName(elem);
-  line.shortName = line.name.substr(0, kShortNameChars);
-  return line;
+  const std::string name = ElementName(elem);
+  return MixerLine{.destination = destination,
+                   .lineId = destination,
+                   .flags = snd_mixer_selem_is_active(elem) ? kLineActive : 0,
+                   .componentType = playback ? kSpeakers : kWaveIn,
+                   .channels = mono ? kMonoChannels : kStereoChannels,
+                   .controls = static_cast<uint32_t>(it->second->ControlsOf(destination).size()),
+                   .shortName = name.substr(0, kShortNameChars),
+                   .name = name};
 }
 
 std::optional<std::vector<MixerControl>> AlsaMixer::Controls(MixerHandle mixer, uint32_t lineId) {

@@ -65,15 +65,9 @@ std::vector<std::string> TActivityForm::Lines() const {
 void TActivityForm::PaintBackground(TCanvas& canvas, const Rect& r) {
   TForm::PaintBackground(canvas, r);
   const Rect all = ClientRect();
-  TFont font;
-  font.height = kTextHeight;
-  font.bold = true;
-  font.color = clWhite;
-  PaintDialogFrame(canvas, all, kTitleHeight, kMargin, font, kTitle);
-
-  font.bold = false;
-  font.color = clBlack;
-  canvas.Font = font;
+  PaintDialogFrame(canvas, all, kTitleHeight, kMargin,
+                   {.height = kTextHeight, .bold = true, .color = clWhite}, kTitle);
+  canvas.Font = {.height = kTextHeight};
   int y = kTitleHeight + kMargin;
   for (const std::string& line : Lines()) {
     Rect box{kMargin, y, all.right - kMargin, y + kLineHeight};
