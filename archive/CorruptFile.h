@@ -2,8 +2,6 @@
 // decompressor, the decipher routine and the archive component.
 #pragma once
 
-#include <string>
-
 #include "base/Exceptions.h"
 
 namespace tazu {

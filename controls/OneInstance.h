@@ -3,7 +3,6 @@
 // before any screen is shown. One per process.
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <string>
 

@@ -4,9 +4,6 @@
 
 #include <array>
 #include <filesystem>
-#include <fstream>
-#include <stdexcept>
-#include <vector>
 
 #include "framework/Canvas.h"
 #include "framework/ImageCodecs.h"

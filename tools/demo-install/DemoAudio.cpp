@@ -8,9 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <numbers>
-#include <stdexcept>
 #include <tuple>
 
 namespace fs = std::filesystem;

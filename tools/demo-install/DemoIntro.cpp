@@ -4,9 +4,7 @@
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <random>
-#include <stdexcept>
 #include <vector>
 
 #include "archive/StreamArchiveWriter.h"

@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <string_view>
 #include <system_error>
 
 #include "base/Paths.h"
