@@ -12,16 +12,6 @@
 
 namespace tazu {
 
-enum class TThreadPriority {
-  tpIdle,
-  tpLowest,
-  tpLower,
-  tpNormal,
-  tpHigher,
-  tpHighest,
-  tpTimeCritical
-};
-
 class TThreadedTimer : public TComponent {
  public:
   explicit TThreadedTimer(TComponent* owner);
@@ -35,9 +25,6 @@ class TThreadedTimer : public TComponent {
   uint32_t Interval() const;
   // A change while enabled restarts the timing.
   void SetInterval(uint32_t ms);
-  // Kept for the layouts: the worker only waits, so its priority changes nothing.
-  TThreadPriority ThreadPriority() const { return priority_; }
-  void SetThreadPriority(TThreadPriority priority) { priority_ = priority; }
 
   TNotifyEvent OnTimer;
 
@@ -49,7 +36,6 @@ class TThreadedTimer : public TComponent {
   void DeliverTick();
 
   bool enabled_ = false;  // UI thread only
-  TThreadPriority priority_ = TThreadPriority::tpNormal;
 
   // Shared with the worker, under mutex_.
   mutable std::mutex mutex_;
