@@ -10,11 +10,10 @@ FakePlatform::FakePlatform() = default;
 
 WindowHandle FakePlatform::CreateWindow(const WindowOptions& options) {
   const WindowHandle handle = nextWindow_++;
-  WindowRecord& w = windows[handle];
-  w.options = options;
-  w.title = options.title;
-  w.bounds = options.bounds;
-  w.image.Resize(options.bounds.Width(), options.bounds.Height(), 0);
+  windows[handle] = {.options = options,
+                     .title = options.title,
+                     .bounds = options.bounds,
+                     .image = Bitmap32(options.bounds.Width(), options.bounds.Height(), 0)};
   calls.push_back("CreateWindow " + options.title);
   return handle;
 }
