@@ -16,6 +16,13 @@ constexpr unsigned char kDivisionSign = 0xF7, kMultiplicationSign = 0xD7;
 
 bool IsSmallMarkedPair(unsigned char u) { return u == 0x9A || u == 0x9C || u == 0x9E; }
 bool IsCapitalMarkedPair(unsigned char u) { return u == 0x8A || u == 0x8C || u == 0x8E; }
+
+// `s` with every byte put through `map`.
+std::string Mapped(std::string_view s, char (*map)(char)) {
+  std::string out(s);
+  for (char& c : out) c = map(c);
+  return out;
+}
 }  // namespace
 
 char AnsiUpperChar(char c) {
@@ -38,29 +45,10 @@ char AnsiLowerChar(char c) {
   return LowerChar(c);
 }
 
-std::string AnsiUpperCase(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = AnsiUpperChar(c);
-  return out;
-}
-
-std::string AnsiLowerCase(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = AnsiLowerChar(c);
-  return out;
-}
-
-std::string UpperCase(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = UpperChar(c);
-  return out;
-}
-
-std::string LowerCase(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = LowerChar(c);
-  return out;
-}
+std::string AnsiUpperCase(std::string_view s) { return Mapped(s, AnsiUpperChar); }
+std::string AnsiLowerCase(std::string_view s) { return Mapped(s, AnsiLowerChar); }
+std::string UpperCase(std::string_view s) { return Mapped(s, UpperChar); }
+std::string LowerCase(std::string_view s) { return Mapped(s, LowerChar); }
 
 namespace {
 // Compares byte by byte after `fold`, the shorter string first when one begins the other.
