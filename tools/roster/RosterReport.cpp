@@ -106,14 +106,18 @@ constexpr std::array<TextField, 3> kTextFields = {
      {"second key", kSecondKeyOffset, kSecondKeyCapacity},
      {"short key", kShortKeyOffset, kShortKeyCapacity}}};
 
+// Why `field` of `record` is unsound, or "" when it is sound.
+std::string FieldDamage(const LearnerRecord& record, const TextField& field) {
+  const unsigned length = record.Raw()[field.offset];
+  if (length <= field.capacity) return {};
+  return std::string("its ") + field.label + " length byte is " + std::to_string(length) +
+         ", more than the " + std::to_string(field.capacity) + " characters the field holds";
+}
+
 // Describes the first unsound text field of `record`, or "" when all are sound.
 std::string Damage(const LearnerRecord& record) {
   for (const TextField& field : kTextFields) {
-    const unsigned length = record.Raw()[field.offset];
-    if (length > field.capacity) {
-      return std::string("its ") + field.label + " length byte is " + std::to_string(length) +
-             ", more than the " + std::to_string(field.capacity) + " characters the field holds";
-    }
+    if (std::string damage = FieldDamage(record, field); !damage.empty()) return damage;
   }
   return {};
 }
@@ -126,10 +130,8 @@ std::string RecordPlace(long long number) {
 // The problems of one record other than a shared Id, one line each.
 void AuditRecord(const LearnerRecord& record, long long number, std::ostream& out, int& found) {
   for (const TextField& field : kTextFields) {
-    const unsigned length = record.Raw()[field.offset];
-    if (length > field.capacity) {
-      out << RecordPlace(number) << ": its " << field.label << " length byte is " << length
-          << ", more than the " << field.capacity << " characters the field holds\n";
+    if (const std::string damage = FieldDamage(record, field); !damage.empty()) {
+      out << RecordPlace(number) << ": " << damage << "\n";
       ++found;
     }
   }
@@ -222,8 +224,7 @@ int ReportRoster(std::istream& in, RosterReportFormat format, std::ostream& out,
     }
     const LearnerRecord record(bytes);
     if (const std::string damage = Damage(record); !damage.empty()) {
-      err << kToolName << ": warning: record " << number << " (at byte "
-          << (number - 1) * static_cast<long long>(kRecordSize) << ") is damaged: " << damage
+      err << kToolName << ": warning: " << RecordPlace(number) << " is damaged: " << damage
           << "; it and the records after it were not listed\n";
       return kReportDamaged;
     }
