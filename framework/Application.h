@@ -1,6 +1,6 @@
-// The one process-wide application object: it owns the platform and the forms, runs
-// the message loop (also nested, for modal forms and message boxes), hands work from
-// worker threads to the UI thread, keeps the cursor registry and shows hints.
+// The one process-wide application object: it owns the platform, the fonts and the
+// forms, runs the message loop (also nested, for modal forms and message boxes), hands
+// work from worker threads to the UI thread, keeps the cursor registry and shows hints.
 #pragma once
 
 #include <condition_variable>
@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "framework/Component.h"
+#include "framework/Fonts.h"
 #include "platform/Platform.h"
 
 namespace tazu {
@@ -35,6 +36,8 @@ class TApplication : public TComponent {
   ~TApplication() override;
 
   Platform& GetPlatform() { return *platform_; }
+  // What the forms measure and draw text with (UI thread only).
+  FontEngine& Fonts() { return fonts_; }
 
   std::string Title;
 
@@ -143,6 +146,7 @@ class TApplication : public TComponent {
   void ShowHintNow();
 
   std::unique_ptr<Platform> platform_;
+  FontEngine fonts_;
   std::thread::id uiThread_;
   TForm* mainForm_ = nullptr;
   TForm* activeForm_ = nullptr;

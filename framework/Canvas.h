@@ -6,6 +6,7 @@
 #include <span>
 #include <string_view>
 
+#include "framework/Fonts.h"
 #include "framework/Graphics.h"
 #include "platform/Pixels.h"
 
@@ -28,7 +29,9 @@ enum TextFlags : unsigned {
 
 class TCanvas {
  public:
-  explicit TCanvas(Bitmap32& target);
+  // Text is measured and drawn with `fonts`; a canvas without them is for shapes and
+  // pictures only.
+  explicit TCanvas(Bitmap32& target, FontEngine* fonts = nullptr);
 
   TBrush Brush;
   TPen Pen;
@@ -111,8 +114,10 @@ class TCanvas {
   // the brush.
   void PaintShape(const RowShape& outer, const RowShape& inner);
   void PaintText(const TextLayout& layout, const Rect& box, unsigned flags, const Rect& clip);
+  FontEngine& Fonts() const;
 
   Bitmap32* target_;
+  FontEngine* fonts_;
   Point origin_;
   Rect clip_;
   Point penPos_;

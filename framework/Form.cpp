@@ -4,7 +4,6 @@
 
 #include "base/Exceptions.h"
 #include "framework/Application.h"
-#include "framework/Fonts.h"
 
 namespace tazu {
 namespace {
@@ -33,7 +32,7 @@ TForm::TForm(TComponent* owner)
     : TComponent(owner),
       bounds_(Rect::FromSize(0, 0, kDefaultWidth, kDefaultHeight)),
       buffer_(kDefaultWidth, kDefaultHeight, ColorToPixel(clBtnFace)),
-      canvas_(buffer_) {
+      canvas_(buffer_, Application() != nullptr ? &Application()->Fonts() : nullptr) {
   if (Application() == nullptr) throw Exception("A form needs the application as its owner");
   handle_ = Application()->GetPlatform().CreateWindow({caption_, bounds_, false});
   Application()->FormCreated(this);

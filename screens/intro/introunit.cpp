@@ -87,9 +87,9 @@ void TForm2::BuildControls() {
   cp2->Picture().SetBitmap(intro::LampPanel(true), true);
   cp2->SetTransparent(true);
   afroption = Place<TImage>(this, "afroption", 0, 54, 286, 90);
-  afroption->Picture().SetBitmap(intro::LanguageHighlight(false));
+  afroption->Picture().SetBitmap(intro::LanguageHighlight(false, Application()->Fonts()));
   engoption = Place<TImage>(this, "engoption", 0, 112, 284, 90);
-  engoption->Picture().SetBitmap(intro::LanguageHighlight(true));
+  engoption->Picture().SetBitmap(intro::LanguageHighlight(true, Application()->Fonts()));
   langselect1 = Place<TImage>(this, "langselect1", 0, 72, 273, 57);
   langselect1->OnMouseMove = [this](TObject* s, unsigned sh, int x, int y) {
     langselect1MouseMove(s, sh, x, y);
@@ -111,8 +111,8 @@ void TForm2::BuildControls() {
   LeftBut = Place<TMorphButton>(this, "LeftBut", 431, 271, 43, 35);
   RightBut = Place<TMorphButton>(this, "RightBut", 510, 271, 43, 35);
   for (auto [button, letter] : {std::pair{LeftBut, 'L'}, std::pair{RightBut, 'R'}}) {
-    button->MorphPic1().SetBitmap(intro::HandButtonFace(letter, false));
-    button->MorphPic2().SetBitmap(intro::HandButtonFace(letter, true));
+    button->MorphPic1().SetBitmap(intro::HandButtonFace(letter, false, Application()->Fonts()));
+    button->MorphPic2().SetBitmap(intro::HandButtonFace(letter, true, Application()->Fonts()));
     button->SetMorphRate(TMorphButton::kDefaultMorphRate);
     button->ShowHint = true;
   }
