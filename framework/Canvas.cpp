@@ -17,6 +17,8 @@ namespace tazu {
 namespace {
 
 constexpr int64_t kCoordLimit = int64_t{1} << 28;
+constexpr int kLimit = static_cast<int>(kCoordLimit);
+constexpr Rect kEverywhere{-kLimit, -kLimit, kLimit, kLimit};
 constexpr int kPatternSize = 8;
 constexpr int kPatternMask = kPatternSize - 1;
 constexpr int kPatternTopBit = 7;
@@ -131,13 +133,11 @@ struct TCanvas::RowShape {
 };
 
 TCanvas::TCanvas(Bitmap32& target, FontEngine* fonts)
-    : target_(&target), fonts_(fonts), clip_(target.Bounds()) {}
+    : target_(&target), fonts_(fonts), clip_(kEverywhere) {}
 
 FontEngine& TCanvas::Fonts() const {
   return fonts_ != nullptr ? *fonts_ : throw std::logic_error("Text on a canvas without fonts");
 }
-
-void TCanvas::SetClipRect(const Rect& clip) { clip_ = clip.Intersect(target_->Bounds()); }
 
 TCanvas::StateSaver::StateSaver(TCanvas& canvas)
     : canvas_(canvas),
@@ -146,6 +146,10 @@ TCanvas::StateSaver::StateSaver(TCanvas& canvas)
       brush_(canvas.Brush),
       pen_(canvas.Pen),
       font_(canvas.Font) {}
+
+TCanvas::StateSaver::StateSaver(TCanvas& canvas, const Rect& clipTo) : StateSaver(canvas) {
+  canvas.clip_ = canvas.clip_.Intersect(canvas.ToTarget(clipTo));
+}
 
 TCanvas::StateSaver::~StateSaver() {
   canvas_.origin_ = origin_;
@@ -627,20 +631,16 @@ int TCanvas::DrawText(std::string_view text, Rect& r, unsigned flags) {
     top = r.top + (int64_t{r.bottom} - r.top - lineHeight) / 2;
   else if (single && (flags & DT_BOTTOM))
     top = int64_t{r.bottom} - lineHeight;
-  const Rect clip = (flags & DT_NOCLIP) ? EffectiveClip() : EffectiveClip().Intersect(ToTarget(r));
-  const Rect box{r.left, static_cast<int>(Clamp(top)), r.right, r.bottom};
-  PaintText(layout, box, flags, clip);
+  const StateSaver clipped(*this, (flags & DT_NOCLIP) ? kEverywhere : r);
+  PaintText(layout, {r.left, static_cast<int>(Clamp(top)), r.right, r.bottom}, flags);
   if (single && (flags & (DT_VCENTER | DT_BOTTOM)))
     return static_cast<int>(Clamp(top + lineHeight - r.top));
   return static_cast<int>(std::min<int64_t>(total, kCoordLimit));
 }
 
 // Paints the laid-out lines from box.top down, aligned in [box.left, box.right).
-void TCanvas::PaintText(const TextLayout& layout, const Rect& box, unsigned flags,
-                        const Rect& clip) {
-  const Rect savedClip = clip_;
-  clip_ = clip;
-  FontEngine& engine = *fonts_;
+void TCanvas::PaintText(const TextLayout& layout, const Rect& box, unsigned flags) {
+  const Rect clip = EffectiveClip();
   const int lineHeight = layout.metrics.lineHeight;
   const uint32_t textPixel = ColorToPixel(Font.color);
   for (size_t n = 0; n < layout.lines.size(); ++n) {
@@ -661,9 +661,9 @@ void TCanvas::PaintText(const TextLayout& layout, const Rect& box, unsigned flag
       const size_t tab = layout.tabWidth > 0 ? text.find('\t', start) : std::string_view::npos;
       const std::string_view chunk =
           text.substr(start, tab == std::string_view::npos ? tab : tab - start);
-      const int offset = MeasureRun(engine, Font, layout.tabWidth, text.substr(0, start));
-      engine.DrawLine(*target_, clip, static_cast<int>(Clamp(tx + offset)), static_cast<int>(ty),
-                      Font, chunk);
+      const int offset = MeasureRun(*fonts_, Font, layout.tabWidth, text.substr(0, start));
+      fonts_->DrawLine(*target_, clip, static_cast<int>(Clamp(tx + offset)), static_cast<int>(ty),
+                       Font, chunk);
       if (tab == std::string_view::npos) break;
       start = tab + 1;
     }
@@ -674,7 +674,6 @@ void TCanvas::PaintText(const TextLayout& layout, const Rect& box, unsigned flag
       SolidSpan(ty + layout.metrics.ascent + 1, left, right, textPixel);
     }
   }
-  clip_ = savedClip;
 }
 
 void DrawCaption(TCanvas& canvas, Rect r, std::string_view text, int height, TColor color) {

@@ -69,7 +69,6 @@ void THintWindow::SetBoundsRect(const Rect& screenRect) {
     buffer_.Resize(screenRect.Width(), screenRect.Height(), ColorToPixel(Color));
   }
   canvas_.SetOrigin({0, 0});
-  canvas_.SetClipRect(buffer_.Bounds());
   EnsureWindow();
   app_.GetPlatform().SetWindowBounds(handle_, bounds_);
 }
