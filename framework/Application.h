@@ -63,8 +63,8 @@ class TApplication : public TComponent {
   bool Terminated() const { return terminated_; }
 
   // ---- errors ----
-  // The general error box: the message, a full stop added when it ends in a letter or
-  // digit, captioned with the title. EAbort is silent.
+  // The general error box: the message, plus a full stop when its last byte is above '.'
+  // (a letter, digit, '?' or ':'; not '!' or ')'), captioned with the title. EAbort is silent.
   void ShowException(const std::exception& error);
   void HandleException(const std::exception& error);
   TExceptionEvent OnException;
