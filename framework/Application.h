@@ -1,6 +1,6 @@
-// The one process-wide application object: it owns the platform and the forms, runs
-// the message loop (also nested, for modal forms and message boxes), hands work from
-// worker threads to the UI thread, keeps the cursor registry and shows hints.
+// The one process-wide application object: it owns the platform, the fonts and the
+// forms, runs the message loop (also nested, for modal forms and message boxes), hands
+// work from worker threads to the UI thread, keeps the cursor registry and shows hints.
 #pragma once
 
 #include <condition_variable>
@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "framework/Component.h"
+#include "framework/Fonts.h"
 #include "platform/Platform.h"
 
 namespace tazu {
@@ -35,6 +36,8 @@ class TApplication : public TComponent {
   ~TApplication() override;
 
   Platform& GetPlatform() { return *platform_; }
+  // What the forms measure and draw text with (UI thread only).
+  FontEngine& Fonts() { return fonts_; }
 
   std::string Title;
 
@@ -60,8 +63,8 @@ class TApplication : public TComponent {
   bool Terminated() const { return terminated_; }
 
   // ---- errors ----
-  // The general error box: the message, a full stop added when it ends in a letter or
-  // digit, captioned with the title. EAbort is silent.
+  // The general error box: the message, plus a full stop when its last byte is above '.'
+  // (a letter, digit, '?' or ':'; not '!' or ')'), captioned with the title. EAbort is silent.
   void ShowException(const std::exception& error);
   void HandleException(const std::exception& error);
   TExceptionEvent OnException;
@@ -143,6 +146,7 @@ class TApplication : public TComponent {
   void ShowHintNow();
 
   std::unique_ptr<Platform> platform_;
+  FontEngine fonts_;
   std::thread::id uiThread_;
   TForm* mainForm_ = nullptr;
   TForm* activeForm_ = nullptr;

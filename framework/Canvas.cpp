@@ -8,16 +8,17 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <stdexcept>
 #include <string>
 #include <vector>
-
-#include "framework/Fonts.h"
 
 namespace tazu {
 
 namespace {
 
 constexpr int64_t kCoordLimit = int64_t{1} << 28;
+constexpr int kLimit = static_cast<int>(kCoordLimit);
+constexpr Rect kEverywhere{-kLimit, -kLimit, kLimit, kLimit};
 constexpr int kPatternSize = 8;
 constexpr int kPatternMask = kPatternSize - 1;
 constexpr int kPatternTopBit = 7;
@@ -131,9 +132,12 @@ struct TCanvas::RowShape {
   }
 };
 
-TCanvas::TCanvas(Bitmap32& target) : target_(&target), clip_(target.Bounds()) {}
+TCanvas::TCanvas(Bitmap32& target, FontEngine* fonts)
+    : target_(&target), fonts_(fonts), clip_(kEverywhere) {}
 
-void TCanvas::SetClipRect(const Rect& clip) { clip_ = clip.Intersect(target_->Bounds()); }
+FontEngine& TCanvas::Fonts() const {
+  return fonts_ != nullptr ? *fonts_ : throw std::logic_error("Text on a canvas without fonts");
+}
 
 TCanvas::StateSaver::StateSaver(TCanvas& canvas)
     : canvas_(canvas),
@@ -142,6 +146,10 @@ TCanvas::StateSaver::StateSaver(TCanvas& canvas)
       brush_(canvas.Brush),
       pen_(canvas.Pen),
       font_(canvas.Font) {}
+
+TCanvas::StateSaver::StateSaver(TCanvas& canvas, const Rect& clipTo) : StateSaver(canvas) {
+  canvas.clip_ = canvas.clip_.Intersect(canvas.ToTarget(clipTo));
+}
 
 TCanvas::StateSaver::~StateSaver() {
   canvas_.origin_ = origin_;
@@ -476,8 +484,7 @@ int64_t SaturatingInt(int64_t v) {
 
 // Width of a run in which, when tabWidth > 0, each tab moves to the next multiple
 // of tabWidth from the start of the run.
-int MeasureRun(const TFont& font, int tabWidth, std::string_view s) {
-  FontEngine& engine = FontEngine::Instance();
+int MeasureRun(FontEngine& engine, const TFont& font, int tabWidth, std::string_view s) {
   if (tabWidth <= 0) return engine.LineWidth(font, s);
   int64_t pos = 0;
   size_t start = 0;
@@ -492,8 +499,8 @@ int MeasureRun(const TFont& font, int tabWidth, std::string_view s) {
   return static_cast<int>(std::min<int64_t>(pos, kCoordLimit));
 }
 
-int TabWidth(const TFont& font) {
-  const int sample = FontEngine::Instance().LineWidth(font, kAverageWidthSample);
+int TabWidth(FontEngine& engine, const TFont& font) {
+  const int sample = engine.LineWidth(font, kAverageWidthSample);
   const int average = (sample + kAverageWidthSampleLength / 2) / kAverageWidthSampleLength;
   return std::max(1, average * kTabStopChars);
 }
@@ -517,11 +524,13 @@ struct TCanvas::TextLayout {
   int maxWidth = 0;
   TextMetrics metrics;
 
-  TextLayout(const TFont& font, std::string_view source, unsigned flags, int64_t limit)
-      : font_(font) {
+  TextLayout(FontEngine& engine, const TFont& font, std::string_view source, unsigned flags,
+             int64_t limit)
+      : engine_(engine), font_(font) {
     StripPrefixes(source, (flags & DT_NOPREFIX) != 0, (flags & DT_SINGLELINE) != 0);
-    metrics = FontEngine::Instance().Metrics(font);
-    if ((flags & DT_EXPANDTABS) && text.find('\t') != std::string::npos) tabWidth = TabWidth(font);
+    metrics = engine.Metrics(font);
+    if ((flags & DT_EXPANDTABS) && text.find('\t') != std::string::npos)
+      tabWidth = TabWidth(engine, font);
     if (flags & DT_SINGLELINE) {
       AddLine(0, text.size());
       return;
@@ -541,10 +550,11 @@ struct TCanvas::TextLayout {
   }
 
   int Measure(size_t begin, size_t end) const {
-    return MeasureRun(font_, tabWidth, std::string_view(text).substr(begin, end - begin));
+    return MeasureRun(engine_, font_, tabWidth, std::string_view(text).substr(begin, end - begin));
   }
 
  private:
+  FontEngine& engine_;
   const TFont& font_;
 
   void StripPrefixes(std::string_view source, bool noPrefix, bool singleLine) {
@@ -593,7 +603,7 @@ struct TCanvas::TextLayout {
 };
 
 Point TCanvas::TextExtent(std::string_view text) {
-  FontEngine& engine = FontEngine::Instance();
+  FontEngine& engine = Fonts();
   return {engine.LineWidth(Font, text), engine.Metrics(Font).lineHeight};
 }
 
@@ -602,12 +612,12 @@ void TCanvas::TextOut(int x, int y, std::string_view text) {
   const Rect box = ToTarget(Rect{x, y, static_cast<int>(SaturatingInt(int64_t{x} + size.x)),
                                  static_cast<int>(SaturatingInt(int64_t{y} + size.y))});
   for (int64_t ty = box.top; ty < box.bottom; ++ty) BrushSpan(ty, box.left, box.right);
-  FontEngine::Instance().DrawLine(*target_, EffectiveClip(), box.left, box.top, Font, text);
+  Fonts().DrawLine(*target_, EffectiveClip(), box.left, box.top, Font, text);
 }
 
 int TCanvas::DrawText(std::string_view text, Rect& r, unsigned flags) {
   const int64_t limit = std::clamp<int64_t>(int64_t{r.right} - r.left, 0, kCoordLimit);
-  const TextLayout layout(Font, text, flags, limit);
+  const TextLayout layout(Fonts(), Font, text, flags, limit);
   const int lineHeight = layout.metrics.lineHeight;
   const int64_t total = static_cast<int64_t>(layout.lines.size()) * lineHeight;
   if (flags & DT_CALCRECT) {
@@ -621,20 +631,16 @@ int TCanvas::DrawText(std::string_view text, Rect& r, unsigned flags) {
     top = r.top + (int64_t{r.bottom} - r.top - lineHeight) / 2;
   else if (single && (flags & DT_BOTTOM))
     top = int64_t{r.bottom} - lineHeight;
-  const Rect clip = (flags & DT_NOCLIP) ? EffectiveClip() : EffectiveClip().Intersect(ToTarget(r));
-  const Rect box{r.left, static_cast<int>(Clamp(top)), r.right, r.bottom};
-  PaintText(layout, box, flags, clip);
+  const StateSaver clipped(*this, (flags & DT_NOCLIP) ? kEverywhere : r);
+  PaintText(layout, {r.left, static_cast<int>(Clamp(top)), r.right, r.bottom}, flags);
   if (single && (flags & (DT_VCENTER | DT_BOTTOM)))
     return static_cast<int>(Clamp(top + lineHeight - r.top));
   return static_cast<int>(std::min<int64_t>(total, kCoordLimit));
 }
 
 // Paints the laid-out lines from box.top down, aligned in [box.left, box.right).
-void TCanvas::PaintText(const TextLayout& layout, const Rect& box, unsigned flags,
-                        const Rect& clip) {
-  const Rect savedClip = clip_;
-  clip_ = clip;
-  FontEngine& engine = FontEngine::Instance();
+void TCanvas::PaintText(const TextLayout& layout, const Rect& box, unsigned flags) {
+  const Rect clip = EffectiveClip();
   const int lineHeight = layout.metrics.lineHeight;
   const uint32_t textPixel = ColorToPixel(Font.color);
   for (size_t n = 0; n < layout.lines.size(); ++n) {
@@ -655,9 +661,9 @@ void TCanvas::PaintText(const TextLayout& layout, const Rect& box, unsigned flag
       const size_t tab = layout.tabWidth > 0 ? text.find('\t', start) : std::string_view::npos;
       const std::string_view chunk =
           text.substr(start, tab == std::string_view::npos ? tab : tab - start);
-      const int offset = MeasureRun(Font, layout.tabWidth, text.substr(0, start));
-      engine.DrawLine(*target_, clip, static_cast<int>(Clamp(tx + offset)), static_cast<int>(ty),
-                      Font, chunk);
+      const int offset = MeasureRun(*fonts_, Font, layout.tabWidth, text.substr(0, start));
+      fonts_->DrawLine(*target_, clip, static_cast<int>(Clamp(tx + offset)), static_cast<int>(ty),
+                       Font, chunk);
       if (tab == std::string_view::npos) break;
       start = tab + 1;
     }
@@ -668,7 +674,6 @@ void TCanvas::PaintText(const TextLayout& layout, const Rect& box, unsigned flag
       SolidSpan(ty + layout.metrics.ascent + 1, left, right, textPixel);
     }
   }
-  clip_ = savedClip;
 }
 
 void DrawCaption(TCanvas& canvas, Rect r, std::string_view text, int height, TColor color) {

@@ -6,6 +6,7 @@
 #include <span>
 #include <string_view>
 
+#include "framework/Fonts.h"
 #include "framework/Graphics.h"
 #include "platform/Pixels.h"
 
@@ -28,25 +29,27 @@ enum TextFlags : unsigned {
 
 class TCanvas {
  public:
-  explicit TCanvas(Bitmap32& target);
+  // Text is measured and drawn with `fonts`; a canvas without them is for shapes and
+  // pictures only.
+  explicit TCanvas(Bitmap32& target, FontEngine* fonts = nullptr);
 
   TBrush Brush;
   TPen Pen;
   TFont Font;
 
-  Bitmap32& Target() { return *target_; }
-
-  // Drawing coordinates are offset by Origin and clipped to ClipRect (given in
-  // target coordinates, always kept inside the target).
+  // Drawing coordinates are offset by Origin. All drawing is clipped to ClipRect (target
+  // coordinates), at first the whole target.
   Point Origin() const { return origin_; }
   void SetOrigin(Point origin) { origin_ = origin; }
-  Rect ClipRect() const { return clip_; }
-  void SetClipRect(const Rect& clip);
+  Rect ClipRect() const { return EffectiveClip(); }
 
-  // Restores origin, clip, brush, pen and font when it goes out of scope.
+  // Restores origin, clip, brush, pen and font when it goes out of scope. Given `clipTo`
+  // (drawing coordinates), it narrows the clip to it until then. Nothing widens a clip, so
+  // what a form hands a control's Paint cannot reach past the control.
   class StateSaver {
    public:
     explicit StateSaver(TCanvas& canvas);
+    StateSaver(TCanvas& canvas, const Rect& clipTo);
     ~StateSaver();
     StateSaver(const StateSaver&) = delete;
     StateSaver& operator=(const StateSaver&) = delete;
@@ -110,9 +113,11 @@ class TCanvas {
   // Outline from `outer` minus the interior of `inner` in the pen, the interior in
   // the brush.
   void PaintShape(const RowShape& outer, const RowShape& inner);
-  void PaintText(const TextLayout& layout, const Rect& box, unsigned flags, const Rect& clip);
+  void PaintText(const TextLayout& layout, const Rect& box, unsigned flags);
+  FontEngine& Fonts() const;
 
   Bitmap32* target_;
+  FontEngine* fonts_;
   Point origin_;
   Rect clip_;
   Point penPos_;

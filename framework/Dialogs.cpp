@@ -167,7 +167,7 @@ class TMessageForm : public TForm {
   Rect textRect_;
   std::vector<TButton*> buttons_;
   Bitmap32 measureBuffer_{1, 1};
-  TCanvas measureCanvas_{measureBuffer_};
+  TCanvas measureCanvas_{measureBuffer_, &Application()->Fonts()};
 };
 
 MessageBoxKind KindOf(TMsgDlgType type) {

@@ -375,13 +375,6 @@ struct FontEngine::Impl {
   // remembers a failure.
   std::map<std::tuple<std::string, long, int, bool, bool>, std::unique_ptr<SizedFace>> sized;
 
-  void UseFinder(std::unique_ptr<FontFinder> next) {
-    sized.clear();
-    faces.clear();
-    fallbacks.clear();
-    finder = std::move(next);
-  }
-
   const FontFile& Resolve(const TFont& font) {
     const auto key = std::make_tuple(LowerCase(font.name), font.bold, font.italic);
     auto it = faces.find(key);
@@ -415,19 +408,15 @@ struct FontEngine::Impl {
   }
 };
 
-FontEngine& FontEngine::Instance() {
-  static FontEngine engine;  // construction is thread-safe
-  return engine;
-}
-
 FontEngine::FontEngine() : impl_(std::make_unique<Impl>()) {}
 FontEngine::~FontEngine() = default;
 
 void FontEngine::SetFontFolders(std::vector<std::string> folders) {
-  impl_->UseFinder(MakeFolderFontFinder(std::move(folders)));
+  impl_->sized.clear();
+  impl_->faces.clear();
+  impl_->fallbacks.clear();
+  impl_->finder = MakeFolderFontFinder(std::move(folders));
 }
-
-void FontEngine::ResetFontFolders() { impl_->UseFinder(MakeDefaultFontFinder()); }
 
 std::string FontEngine::ResolveFile(const TFont& font) { return impl_->Resolve(font).file; }
 

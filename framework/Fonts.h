@@ -19,10 +19,14 @@ struct TextMetrics {
   int lineHeight = 0;  // distance from one line to the next
 };
 
+// Fonts are opened on first use and kept for the engine's life; the application owns
+// the one its forms draw with.
 class FontEngine {
  public:
-  // The process-wide engine; fonts are opened on first use and kept.
-  static FontEngine& Instance();
+  FontEngine();
+  ~FontEngine();
+  FontEngine(const FontEngine&) = delete;
+  FontEngine& operator=(const FontEngine&) = delete;
 
   // The font file that `font` resolves to (for diagnostics and tests).
   std::string ResolveFile(const TFont& font);
@@ -34,19 +38,12 @@ class FontEngine {
   void DrawLine(Bitmap32& target, const Rect& clip, int x, int y, const TFont& font,
                 std::string_view text);
 
-  // From now on fonts come only from these folders (not their sub-folders), whatever
-  // the build's usual way of finding them; fonts opened so far are let go.
+  // Fonts come from fontconfig where the build has it, else from the folders named by
+  // TAZU_FONT_FOLDERS (';'-separated) or the Windows font folder; from now on only from
+  // `folders` (not their sub-folders). Fonts opened so far are let go.
   void SetFontFolders(std::vector<std::string> folders);
-  // Back to the usual way: fontconfig where the build has it, else the folders named
-  // by TAZU_FONT_FOLDERS (';'-separated) or the Windows font folder.
-  void ResetFontFolders();
-
-  ~FontEngine();
-  FontEngine(const FontEngine&) = delete;
-  FontEngine& operator=(const FontEngine&) = delete;
 
  private:
-  FontEngine();
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };

@@ -4,7 +4,6 @@
 
 #include "base/Exceptions.h"
 #include "framework/Application.h"
-#include "framework/Fonts.h"
 
 namespace tazu {
 namespace {
@@ -33,7 +32,7 @@ TForm::TForm(TComponent* owner)
     : TComponent(owner),
       bounds_(Rect::FromSize(0, 0, kDefaultWidth, kDefaultHeight)),
       buffer_(kDefaultWidth, kDefaultHeight, ColorToPixel(clBtnFace)),
-      canvas_(buffer_) {
+      canvas_(buffer_, Application() != nullptr ? &Application()->Fonts() : nullptr) {
   if (Application() == nullptr) throw Exception("A form needs the application as its owner");
   handle_ = Application()->GetPlatform().CreateWindow({caption_, bounds_, false});
   Application()->FormCreated(this);
@@ -74,7 +73,6 @@ void TForm::SetBounds(int left, int top, int width, int height) {
   bounds_ = next;
   if (resized) {
     buffer_.Resize(bounds_.Width(), bounds_.Height(), ColorToPixel(color_));
-    canvas_.SetClipRect(buffer_.Bounds());
     dirty_ = {};
     Invalidate();
   }
@@ -319,9 +317,7 @@ void TForm::PaintBackground(TCanvas& canvas, const Rect& r) {
 void TForm::PaintArea(const Rect& area) {
   const Rect r = area.Intersect(ClientRect());
   if (r.IsEmpty()) return;
-  TCanvas::StateSaver saved(canvas_);
-  canvas_.SetOrigin({0, 0});
-  canvas_.SetClipRect(r);
+  TCanvas::StateSaver saved(canvas_, r);
 
   // Nothing below an opaque control that covers the whole area can show.
   size_t first = 0;
@@ -336,11 +332,9 @@ void TForm::PaintArea(const Rect& area) {
   if (!covered) PaintBackground(canvas_, r);
   for (size_t i = first; i < controls_.size(); ++i) {
     TControl* c = controls_[i];
-    const Rect clip = c->BoundsRect().Intersect(r);
-    if (!c->Visible() || clip.IsEmpty()) continue;
-    TCanvas::StateSaver perControl(canvas_);
+    if (!c->Visible() || c->BoundsRect().Intersect(r).IsEmpty()) continue;
+    TCanvas::StateSaver perControl(canvas_, c->BoundsRect());
     canvas_.SetOrigin({c->Left(), c->Top()});
-    canvas_.SetClipRect(clip);
     c->Paint(canvas_);
   }
 }

@@ -62,7 +62,7 @@ class TForm : public TComponent {
   int ModalResult() const { return modalResult_; }
   void SetModalResult(int result) { modalResult_ = result; }
   // Asks to close: OnCloseQuery, OnClose, then hide/free/minimise; the main form's
-  // closing ends the application. A modal form ends its modal showing instead.
+  // closing ends the application. A modal form sets mrCancel, and ShowModal asks those.
   void Close();
   // Frees the form once the loop is back at the top of its current pass.
   void Release();
@@ -103,9 +103,9 @@ class TForm : public TComponent {
   void InvalidateRect(const Rect& r);
   // Paints what is pending and shows it.
   void Update();
-  // Paints `r` now and shows it at once (for step-by-step effects).
+  // Paints and shows `r` at once, for step-by-step effects; a hidden form only marks it.
   void RepaintRect(const Rect& r);
-  // The form's picture of `r` with every control painted (for screen captures).
+  // Paints `r` into the back buffer, each visible control clipped to its own rectangle.
   void PaintArea(const Rect& r);
 
   // ---- called by the application ----
@@ -122,7 +122,7 @@ class TForm : public TComponent {
   void ControlHidden(TControl* control);
 
  protected:
-  // Form-level handlers for the pointer where no control takes it.
+  // Fills `r` under the controls in the form's colour; dialogs add their frame and text.
   virtual void PaintBackground(TCanvas& canvas, const Rect& r);
 
  private:

@@ -8,7 +8,7 @@ constexpr int kPlainHintFontHeight = 11;  // the classic 8-point hint font at 96
 constexpr int kTextInset = 2;
 }  // namespace
 
-THintWindow::THintWindow(TApplication& app) : app_(app), canvas_(buffer_) {
+THintWindow::THintWindow(TApplication& app) : app_(app), canvas_(buffer_, &app.Fonts()) {
   Font.name = "Arial";
   Font.height = kPlainHintFontHeight;
   Font.color = clInfoText;
@@ -69,7 +69,6 @@ void THintWindow::SetBoundsRect(const Rect& screenRect) {
     buffer_.Resize(screenRect.Width(), screenRect.Height(), ColorToPixel(Color));
   }
   canvas_.SetOrigin({0, 0});
-  canvas_.SetClipRect(buffer_.Bounds());
   EnsureWindow();
   app_.GetPlatform().SetWindowBounds(handle_, bounds_);
 }

@@ -186,9 +186,7 @@ void TImageViewer::Paint(TCanvas& canvas) {
 
 void TImageViewer::PaintPicture(TCanvas& canvas) {
   if (view_.IsEmpty()) return;
-  TCanvas::StateSaver saved(canvas);
-  const Point o = canvas.Origin();
-  canvas.SetClipRect(canvas.ClipRect().Intersect(view_.Offset(o.x, o.y)));
+  TCanvas::StateSaver saved(canvas, view_);
   const Rect pic = PictureRect().Intersect(view_);
   canvas.Brush.color = background_;
   canvas.Brush.style = TBrushStyle::Solid;

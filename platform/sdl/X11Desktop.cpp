@@ -442,6 +442,58 @@ std::optional<DisplayMode> X11Desktop::Mode(int index) {
   return DescribeMode(*info, out->rotation, BitsPerPixel());
 }
 
+namespace {
+
+// The one of an output's `modes` that `mode` asks for; 0 when there is none.
+RRMode FindMode(const XRRScreenResources& res, const std::vector<RRMode>& modes, Rotation rotation,
+                const DisplayMode& mode, uint32_t bits) {
+  for (RRMode id : modes) {
+    const XRRModeInfo* info = FindModeInfo(res, id);
+    if (info == nullptr) continue;
+    const DisplayMode listed = DescribeMode(*info, rotation, bits);
+    const bool match =
+        mode.native != 0
+            ? listed.native == mode.native
+            : listed.pelsWidth == mode.pelsWidth && listed.pelsHeight == mode.pelsHeight &&
+                  (mode.displayFrequency == 0 || listed.displayFrequency == mode.displayFrequency);
+    if (match) return id;
+  }
+  return 0;
+}
+
+// `now` with its CRTC showing `target`; the screen becomes the bounding box of every
+// lit CRTC with this one at its new size. None when the screen cannot grow that far.
+std::optional<X11Desktop::CrtcState> PlanMode(Display* display, XRRScreenResources& res,
+                                              const X11Desktop::CrtcState& now, RRMode target) {
+  const XRRModeInfo* info = FindModeInfo(res, target);
+  const bool turned = QuarterTurned(static_cast<Rotation>(now.rotation));
+  int right = now.x + static_cast<int>(turned ? info->height : info->width);
+  int bottom = now.y + static_cast<int>(turned ? info->width : info->height);
+  for (int i = 0; i < res.ncrtc; ++i) {
+    if (res.crtcs[i] == now.crtc) continue;
+    CrtcInfo other(XRRGetCrtcInfo(display, &res, res.crtcs[i]));
+    if (!other || other->mode == 0) continue;
+    right = std::max(right, other->x + static_cast<int>(other->width));
+    bottom = std::max(bottom, other->y + static_cast<int>(other->height));
+  }
+  int minWidth = 0, minHeight = 0, maxWidth = 0, maxHeight = 0;
+  if (XRRGetScreenSizeRange(display, DefaultRootWindow(display), &minWidth, &minHeight, &maxWidth,
+                            &maxHeight)) {
+    if (right > maxWidth || bottom > maxHeight) return std::nullopt;
+    right = std::max(right, minWidth);
+    bottom = std::max(bottom, minHeight);
+  }
+  X11Desktop::CrtcState plan = now;
+  plan.mode = target;
+  plan.screenWidth = right;
+  plan.screenHeight = bottom;
+  plan.screenWidthMm = MmFor(right, now.screenWidth, now.screenWidthMm);
+  plan.screenHeightMm = MmFor(bottom, now.screenHeight, now.screenHeightMm);
+  return plan;
+}
+
+}  // namespace
+
 int X11Desktop::ChangeMode(const DisplayMode& mode) {
   if (display_ == nullptr) return DISP_CHANGE_FAILED;
   auto out = PrimaryOutput();
@@ -456,76 +508,24 @@ int X11Desktop::ChangeMode(const DisplayMode& mode) {
   if (mode.bitsPerPel != 0 && mode.bitsPerPel != bits) return DISP_CHANGE_BADMODE;
   Resources res(XRRGetScreenResourcesCurrent(display_, DefaultRootWindow(display_)));
   if (!res) return DISP_CHANGE_FAILED;
-  RRMode target = 0;
-  for (RRMode id : out->modes) {
-    const XRRModeInfo* info = FindModeInfo(*res, id);
-    if (info == nullptr) continue;
-    const DisplayMode listed = DescribeMode(*info, out->rotation, bits);
-    const bool match =
-        mode.native != 0
-            ? listed.native == mode.native
-            : listed.pelsWidth == mode.pelsWidth && listed.pelsHeight == mode.pelsHeight &&
-                  (mode.displayFrequency == 0 || listed.displayFrequency == mode.displayFrequency);
-    if (match) {
-      target = id;
-      break;
-    }
-  }
+  const RRMode target = FindMode(*res, out->modes, out->rotation, mode, bits);
   if (target == 0) return DISP_CHANGE_BADMODE;
+  const int screen = DefaultScreen(display_);
+  const CrtcState now(out->output, out->crtc, out->mode, out->x, out->y, out->rotation,
+                      DisplayWidth(display_, screen), DisplayHeight(display_, screen),
+                      DisplayWidthMM(display_, screen), DisplayHeightMM(display_, screen));
+  // Going back puts screen size and position exactly as found.
+  const bool back =
+      originalMode_ && originalMode_->crtc == now.crtc && originalMode_->mode == target;
+  if (!back && target == now.mode) return DISP_CHANGE_SUCCESSFUL;
+  const auto plan = back ? originalMode_ : PlanMode(display_, *res, now, target);
+  return plan ? ApplyMode(now, *plan) : DISP_CHANGE_FAILED;
+}
 
-  CrtcState plan;
-  if (originalMode_ && originalMode_->crtc == out->crtc && originalMode_->mode == target) {
-    plan = *originalMode_;  // going back: screen size and position exactly as found
-  } else {
-    if (target == out->mode) return DISP_CHANGE_SUCCESSFUL;
-    const XRRModeInfo* info = FindModeInfo(*res, target);
-    const unsigned width = QuarterTurned(out->rotation) ? info->height : info->width;
-    const unsigned height = QuarterTurned(out->rotation) ? info->width : info->height;
-    // The screen is the bounding box of every lit CRTC with this one at its new size.
-    int right = out->x + static_cast<int>(width);
-    int bottom = out->y + static_cast<int>(height);
-    for (int i = 0; i < res->ncrtc; ++i) {
-      if (res->crtcs[i] == out->crtc) continue;
-      CrtcInfo other(XRRGetCrtcInfo(display_, res.get(), res->crtcs[i]));
-      if (!other || other->mode == 0) continue;
-      right = std::max(right, other->x + static_cast<int>(other->width));
-      bottom = std::max(bottom, other->y + static_cast<int>(other->height));
-    }
-    int minWidth = 0, minHeight = 0, maxWidth = 0, maxHeight = 0;
-    if (XRRGetScreenSizeRange(display_, DefaultRootWindow(display_), &minWidth, &minHeight,
-                              &maxWidth, &maxHeight)) {
-      if (right > maxWidth || bottom > maxHeight) return DISP_CHANGE_FAILED;
-      right = std::max(right, minWidth);
-      bottom = std::max(bottom, minHeight);
-    }
-    const int screen = DefaultScreen(display_);
-    plan.output = out->output;
-    plan.crtc = out->crtc;
-    plan.mode = target;
-    plan.x = out->x;
-    plan.y = out->y;
-    plan.rotation = out->rotation;
-    plan.screenWidth = right;
-    plan.screenHeight = bottom;
-    plan.screenWidthMm =
-        MmFor(right, DisplayWidth(display_, screen), DisplayWidthMM(display_, screen));
-    plan.screenHeightMm =
-        MmFor(bottom, DisplayHeight(display_, screen), DisplayHeightMM(display_, screen));
-  }
-
+int X11Desktop::ApplyMode(const CrtcState& now, const CrtcState& plan) {
   const bool firstChange = !originalMode_;
   if (firstChange) {
-    const int screen = DefaultScreen(display_);
-    originalMode_ = CrtcState{out->output,
-                              out->crtc,
-                              out->mode,
-                              out->x,
-                              out->y,
-                              out->rotation,
-                              DisplayWidth(display_, screen),
-                              DisplayHeight(display_, screen),
-                              DisplayWidthMM(display_, screen),
-                              DisplayHeightMM(display_, screen)};
+    originalMode_ = now;
     Report();  // before the change: a crash half-way must still be put right
   }
   if (!ApplyCrtc(display_, plan)) {

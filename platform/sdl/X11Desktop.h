@@ -83,6 +83,8 @@ class X11Desktop {
   std::optional<DisplayMode> ScreenMode();
   uint32_t BitsPerPixel();
   void Report();
+  // ChangeMode's last step: puts `plan` in place of `now` and keeps the records up to date.
+  int ApplyMode(const CrtcState& now, const CrtcState& plan);
 
   _XDisplay* display_ = nullptr;
   SessionGuardian* guardian_ = nullptr;

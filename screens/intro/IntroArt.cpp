@@ -81,9 +81,9 @@ Bitmap32 LampPanel(bool variant) {
   return image;
 }
 
-Bitmap32 LanguageHighlight(bool english) {
+Bitmap32 LanguageHighlight(bool english, FontEngine& fonts) {
   Bitmap32 image(english ? 284 : 286, 90, MakePixel(30, 30, 70));
-  TCanvas canvas(image);
+  TCanvas canvas(image, &fonts);
   canvas.Brush.color = english ? RGBColor(255, 60, 60) : RGBColor(60, 120, 255);
   canvas.Pen.color = clWhite;
   canvas.Ellipse({10, 25, 50, 65});
@@ -91,9 +91,9 @@ Bitmap32 LanguageHighlight(bool english) {
   return image;
 }
 
-Bitmap32 HandButtonFace(char letter, bool hover) {
+Bitmap32 HandButtonFace(char letter, bool hover, FontEngine& fonts) {
   Bitmap32 image(43, 35);
-  TCanvas canvas(image);
+  TCanvas canvas(image, &fonts);
   canvas.Brush.color = hover ? RGBColor(255, 220, 60) : RGBColor(60, 140, 60);
   canvas.Pen.color = RGBColor(20, 20, 20);
   canvas.RoundRect(image.Bounds(), 10, 10);

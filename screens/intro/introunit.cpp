@@ -84,8 +84,12 @@ void TForm2::BuildControls() {
   Place(this, cp1, "cp1")->Picture().SetBitmap(intro::LampPanel(false));
   Place(this, cp2, "cp2")->Picture().SetBitmap(intro::LampPanel(true), true);
   cp2->SetTransparent(true);
-  Place(this, afroption, "afroption")->Picture().SetBitmap(intro::LanguageHighlight(false));
-  Place(this, engoption, "engoption")->Picture().SetBitmap(intro::LanguageHighlight(true));
+  Place(this, afroption, "afroption")
+      ->Picture()
+      .SetBitmap(intro::LanguageHighlight(false, Application()->Fonts()));
+  Place(this, engoption, "engoption")
+      ->Picture()
+      .SetBitmap(intro::LanguageHighlight(true, Application()->Fonts()));
   Place(this, langselect1, "langselect1")->OnMouseMove =
       [this](TObject* s, unsigned sh, int x, int y) { langselect1MouseMove(s, sh, x, y); };
   langselect1->OnClick = [this](TObject* s) { langselect1Click(s); };
@@ -102,8 +106,8 @@ void TForm2::BuildControls() {
   Place(this, LeftBut, "LeftBut");
   Place(this, RightBut, "RightBut");
   for (auto [button, letter] : {std::pair{LeftBut, 'L'}, std::pair{RightBut, 'R'}}) {
-    button->MorphPic1().SetBitmap(intro::HandButtonFace(letter, false));
-    button->MorphPic2().SetBitmap(intro::HandButtonFace(letter, true));
+    button->MorphPic1().SetBitmap(intro::HandButtonFace(letter, false, Application()->Fonts()));
+    button->MorphPic2().SetBitmap(intro::HandButtonFace(letter, true, Application()->Fonts()));
     button->SetMorphRate(TMorphButton::kDefaultMorphRate);
     button->ShowHint = true;
   }

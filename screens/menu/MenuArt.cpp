@@ -24,9 +24,9 @@ const char* SubjectName(int subject, bool english) {
 
 }  // namespace
 
-Bitmap32 PlaceholderBackground() {
+Bitmap32 PlaceholderBackground(FontEngine& fonts) {
   Bitmap32 image(kScreenWidth, kScreenHeight);
-  TCanvas canvas(image);
+  TCanvas canvas(image, &fonts);
   for (int y = 0; y < kScreenHeight; ++y) {
     canvas.Pen.color = RGBColor(20, static_cast<uint8_t>(60 + y / 6), 40);
     canvas.MoveTo(0, y);
@@ -36,9 +36,9 @@ Bitmap32 PlaceholderBackground() {
   return image;
 }
 
-Bitmap32 SubjectHighlight(const ControlSpec& control) {
+Bitmap32 SubjectHighlight(const ControlSpec& control, FontEngine& fonts) {
   Bitmap32 image(control.width, control.height);
-  TCanvas canvas(image);
+  TCanvas canvas(image, &fonts);
   canvas.Brush.color = RGBColor(255, 250, 210);
   canvas.FillRect(image.Bounds());
   canvas.Brush.color = kGlow;

@@ -4,14 +4,15 @@
 
 #include <string_view>
 
+#include "framework/Fonts.h"
 #include "platform/Pixels.h"
 #include "screens/menu/MenuLayout.h"
 
 namespace tazu::menu {
 
-Bitmap32 PlaceholderBackground();
+Bitmap32 PlaceholderBackground(FontEngine& fonts);
 // The highlight of one subject area, sized as its control (`groupKey` says the language).
-Bitmap32 SubjectHighlight(const ControlSpec& control);
+Bitmap32 SubjectHighlight(const ControlSpec& control, FontEngine& fonts);
 // A face of one of the three buttons ("backbut", "reportbut", "exitbut").
 Bitmap32 ButtonFace(std::string_view button, bool hover);
 

@@ -104,14 +104,14 @@ void TForm1::BuildControls() {
       case Kind::Background:
         frame = image;
         image->SetAutoSize(true);
-        image->Picture().SetBitmap(menu::PlaceholderBackground());
+        image->Picture().SetBitmap(menu::PlaceholderBackground(Application()->Fonts()));
         image->OnMouseMove = [this](TObject* s, unsigned sh, int x, int y) {
           frameMouseMove(s, sh, x, y);
         };
         break;
       case Kind::Highlight:
         image->SetAutoSize(true);
-        image->Picture().SetBitmap(menu::SubjectHighlight(layout));
+        image->Picture().SetBitmap(menu::SubjectHighlight(layout, Application()->Fonts()));
         image->Hide();
         break;
       case Kind::SubPicture:

@@ -46,6 +46,30 @@ TEST_F(FormTest, LaterControlIsDrawnOverAndGetsThePointerFirst) {
   EXPECT_EQ(fake->Window(form->Handle()).image.Pixel(50, 50), ColorToPixel(clRed));
 }
 
+// Paints all it can reach: it widens the clip, moves the origin back to the form's and
+// fills far beyond its own rectangle.
+class Overreaching : public TControl {
+ public:
+  using TControl::TControl;
+  void Paint(TCanvas& canvas) override {
+    const TCanvas::StateSaver wider(canvas, {-1000, -1000, 1000, 1000});
+    canvas.SetOrigin({0, 0});
+    canvas.Brush.color = clLime;
+    canvas.FillRect({-1000, -1000, 1000, 1000});
+  }
+};
+
+TEST_F(FormTest, NoControlPaintsOutsideItsRectangle) {
+  auto* wild = form->Create<Overreaching>(form);
+  wild->SetBounds(120, 20, 30, 30);
+  Pump();
+  const Bitmap32& shown = fake->Window(form->Handle()).image;
+  for (int y = 0; y < shown.Height(); ++y)
+    for (int x = 0; x < shown.Width(); ++x)
+      ASSERT_EQ(shown.Pixel(x, y) == ColorToPixel(clLime), wild->BoundsRect().Contains({x, y}))
+          << x << "," << y;
+}
+
 TEST_F(FormTest, HiddenAndDisabledControlsTakeNoPointer) {
   b->Hide();
   EXPECT_EQ(form->ControlAtPos({50, 50}), a);

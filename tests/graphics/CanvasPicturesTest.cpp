@@ -29,7 +29,7 @@ TEST(CanvasDraw, CopiesOpaquePicturesAndClipsThem) {
   EXPECT_EQ(bmp.Pixel(1, 7), picture.Pixel(3, 1));
   EXPECT_EQ(bmp.Pixel(2, 6), kBackground);
   canvas.SetOrigin({5, 1});
-  canvas.SetClipRect({6, 0, 10, 2});
+  const TCanvas::StateSaver clip(canvas, {1, -1, 5, 1});  // 6..9 x 0..1 of the bitmap
   canvas.Draw(0, 0, picture);
   EXPECT_EQ(bmp.Pixel(5, 1), kBackground);  // clipped
   EXPECT_EQ(bmp.Pixel(6, 1), picture.Pixel(1, 0));

@@ -242,20 +242,23 @@ TEST(CanvasClipping, OffsetWindowsSeeTheSamePixels) {
   }
 }
 
-TEST(CanvasClipping, ClipRectLimitsEveryOperation) {
+TEST(CanvasClipping, ClipLimitsEveryOperationAndOnlyNarrows) {
   Bitmap32 whole(160, 140, kWhite);
   TCanvas reference(whole);
   DrawScene(reference);
   Bitmap32 clipped(160, 140, kWhite);
   TCanvas c(clipped);
   const Rect clip{25, 18, 101, 77};
-  c.SetClipRect(clip);
-  DrawScene(c);
+  {
+    const TCanvas::StateSaver narrow(c, clip);
+    const TCanvas::StateSaver wider(c, {-100, -100, 5000, 5000});
+    EXPECT_EQ(c.ClipRect(), clip);
+    DrawScene(c);
+  }
   for (int y = 0; y < 140; ++y)
     for (int x = 0; x < 160; ++x)
       ASSERT_EQ(clipped.Pixel(x, y), clip.Contains({x, y}) ? whole.Pixel(x, y) : kWhite)
           << x << "," << y;
-  c.SetClipRect({-100, -100, 5000, 5000});
   EXPECT_EQ(c.ClipRect(), clipped.Bounds());
 }
 
@@ -297,7 +300,7 @@ TEST(CanvasClipping, StateSaverRestoresOriginClipAndTools) {
   {
     TCanvas::StateSaver saver(canvas);
     canvas.SetOrigin({4, 4});
-    canvas.SetClipRect({4, 4, 6, 6});
+    const TCanvas::StateSaver clip(canvas, {0, 0, 2, 2});  // drawing coordinates
     canvas.Brush.color = clLime;
     canvas.Pen.width = 3;
     canvas.Font.height = 40;
@@ -350,7 +353,7 @@ TEST(CanvasPixels, SetAndGetFollowOriginAndClip) {
   canvas.SetPixel(1, 1, clRed);
   EXPECT_EQ(bmp.Pixel(3, 4), kRedPx);
   EXPECT_EQ(canvas.GetPixel(1, 1), clRed);
-  canvas.SetClipRect({0, 0, 3, 3});
+  const TCanvas::StateSaver clip(canvas, {-2, -3, 1, 0});
   EXPECT_EQ(canvas.GetPixel(1, 1), 0xFFFFFFFFu) << "outside the clip";
   EXPECT_EQ(canvas.GetPixel(-100, 5000), 0xFFFFFFFFu);
 }

@@ -67,7 +67,8 @@ class CanvasText : public ::testing::Test {
   }
 
   Bitmap32 bmp{400, 300, kWhite};
-  TCanvas canvas{bmp};
+  FontEngine fonts;
+  TCanvas canvas{bmp, &fonts};
   int lineHeight = 0;
 };
 
@@ -124,7 +125,7 @@ TEST_F(CanvasText, PrefixCharacters) {
   EXPECT_EQ(Measure("&File", 300, DT_NOPREFIX).Width(), canvas.TextWidth("&File"));
   EXPECT_EQ(Measure("Save && Exit", 300, 0).Width(), canvas.TextWidth("Save & Exit"));
   // The marked character is underlined in the font colour below the baseline.
-  const int ascent = FontEngine::Instance().Metrics(canvas.Font).ascent;
+  const int ascent = fonts.Metrics(canvas.Font).ascent;
   Rect r{0, 0, 300, 100};
   canvas.DrawText("&H", r, DT_SINGLELINE);
   const uint32_t black = ColorToPixel(clBlack);

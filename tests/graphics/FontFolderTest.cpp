@@ -59,7 +59,6 @@ class FontFolders : public ::testing::Test {
     if (!fs::exists(kLiberation / "LiberationSans-Regular.ttf"))
       TAZU_SKIP_MISSING_PACKAGE("fonts-liberation2 not installed");
   }
-  void TearDown() override { engine.ResetFontFolders(); }
 
   // Copies an installed font into the folder under `name`.
   void Copy(const fs::path& source, const std::string& name) {
@@ -79,7 +78,7 @@ class FontFolders : public ::testing::Test {
     return bmp;
   }
 
-  FontEngine& engine = FontEngine::Instance();
+  FontEngine engine;
   test::TempDir dir;
 };
 

@@ -34,7 +34,7 @@ TFont Font(const std::string& name, bool bold = false, bool italic = false) {
 TEST(FontResolution, ArialIsLiberationSans) {
   if (!FamilyInstalled("Liberation Sans"))
     TAZU_SKIP_MISSING_PACKAGE("fonts-liberation2 not installed");
-  FontEngine& engine = FontEngine::Instance();
+  FontEngine engine;
   EXPECT_NE(engine.ResolveFile(Font("Arial")).find("LiberationSans-Regular"), std::string::npos);
   EXPECT_NE(engine.ResolveFile(Font("arial", true)).find("LiberationSans-Bold"), std::string::npos);
   EXPECT_NE(engine.ResolveFile(Font("Arial", false, true)).find("LiberationSans-Italic"),
@@ -44,7 +44,7 @@ TEST(FontResolution, ArialIsLiberationSans) {
 
 TEST(FontResolution, CenturyGothicIsUrwGothic) {
   if (!FamilyInstalled("URW Gothic")) TAZU_SKIP_MISSING_PACKAGE("fonts-urw-base35 not installed");
-  FontEngine& engine = FontEngine::Instance();
+  FontEngine engine;
   const std::string regular = engine.ResolveFile(Font("Century Gothic"));
   const std::string bold = engine.ResolveFile(Font("Century Gothic", true));
   EXPECT_NE(regular.find("URWGothic"), std::string::npos) << regular;

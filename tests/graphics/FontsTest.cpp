@@ -17,7 +17,7 @@ TFont Font(const std::string& name, bool bold = false, bool italic = false) {
 }
 
 TEST(FontResolution, UnknownNamesFallBackToAnInstalledFont) {
-  FontEngine& engine = FontEngine::Instance();
+  FontEngine engine;
   TFont font = Font("No Such Font Anywhere");
   if (engine.Metrics(font).lineHeight == 0) TAZU_SKIP_MISSING_PACKAGE("no font at all installed");
   EXPECT_GT(engine.LineWidth(font, "abc"), 0);
@@ -26,7 +26,7 @@ TEST(FontResolution, UnknownNamesFallBackToAnInstalledFont) {
 }
 
 TEST(FontRendering, DrawsOnlyInsideTheClip) {
-  FontEngine& engine = FontEngine::Instance();
+  FontEngine engine;
   TFont font = Font("Arial", true);
   font.height = 24;
   font.color = clBlue;

@@ -85,7 +85,7 @@ class ShapeHintTest : public FrameworkTest {
     const Rect b = app->HintWindow()->BoundsRect();
     return SameColor(HintImage().Pixel(x, y), BackdropPixel(b.left + x, b.top + y));
   }
-  int LineHeight() const { return FontEngine::Instance().Metrics(shape->Font()).lineHeight; }
+  int LineHeight() const { return app->Fonts().Metrics(shape->Font()).lineHeight; }
 
   TForm* form = nullptr;
   Backdrop* backdrop = nullptr;

@@ -65,9 +65,9 @@ void Fill(TCanvas& canvas, const Rect& r, TColor color) {
   canvas.FillRect(r);
 }
 
-Bitmap32 AdvertPage(char language) {
+Bitmap32 AdvertPage(char language, FontEngine& fonts) {
   Bitmap32 image(kAdvertPageWidth, kAdvertPageHeight);
-  TCanvas canvas(image);
+  TCanvas canvas(image, &fonts);
   Fill(canvas, image.Bounds(), RGBColor(255, 252, 235));
   const Rect banner{0, 0, kAdvertPageWidth, kBannerHeight};
   Fill(canvas, banner, RGBColor(40, 40, 120));
@@ -94,9 +94,9 @@ Bitmap32 AdvertPage(char language) {
   return image;
 }
 
-Bitmap32 AdvertBackground(char language) {
+Bitmap32 AdvertBackground(char language, FontEngine& fonts) {
   Bitmap32 image(kScreenWidth, kScreenHeight);
-  TCanvas canvas(image);
+  TCanvas canvas(image, &fonts);
   for (int y = 0; y < kScreenHeight; ++y) {
     canvas.Pen.color = RGBColor(30, static_cast<uint8_t>(90 + y / 5), 60);
     canvas.MoveTo(0, y);
@@ -117,13 +117,14 @@ Bitmap32 AdvertBackground(char language) {
 }  // namespace
 
 void MakeDemoAdverts(const std::string& folder) {
+  FontEngine fonts;
   const fs::path root(folder);
   for (char language : {'A', 'E'}) {
     const std::string letter(1, language);
     WriteDemoFile(root / ("add_" + letter + ".jpg"),
-                  EncodeJpeg(AdvertPage(language), kJpegQuality));
+                  EncodeJpeg(AdvertPage(language, fonts), kJpegQuality));
     WriteDemoFile(root / ("addback_" + letter + ".jpg"),
-                  EncodeJpeg(AdvertBackground(language), kJpegQuality));
+                  EncodeJpeg(AdvertBackground(language, fonts), kJpegQuality));
   }
 }
 

@@ -84,9 +84,9 @@ void DrawSubMenu(TCanvas& canvas, int n, int highlighted, char language, Point o
   }
 }
 
-Bitmap32 MenuPicture(int open, char language) {
+Bitmap32 MenuPicture(int open, char language, FontEngine& fonts) {
   Bitmap32 image(kScreenWidth, kScreenHeight);
-  TCanvas canvas(image);
+  TCanvas canvas(image, &fonts);
   // Sky and meadow.
   for (int y = 0; y < image.Height(); ++y) {
     const int t = y * 255 / image.Height();
@@ -110,25 +110,27 @@ Bitmap32 MenuPicture(int open, char language) {
   return image;
 }
 
-Bitmap32 SubPicture(int n, int entry, char language) {
+Bitmap32 SubPicture(int n, int entry, char language, FontEngine& fonts) {
   const menu::ControlSpec* sub = menu::FindControl(menu::Kind::SubPicture, n);
   Bitmap32 image(sub->width, sub->height, ColorToPixel(RGBColor(90, 200, 90)));
-  TCanvas canvas(image);
+  TCanvas canvas(image, &fonts);
   DrawSubMenu(canvas, n, entry, language, {sub->left, sub->top});
   return image;
 }
 
 void MakeMenuPictures(const fs::path& menuFolder) {
+  FontEngine fonts;
   for (char language : kLanguages) {
     for (int n = 0; n <= menu::kSubjectCount; ++n) {
       const std::string name = "menu_" + std::to_string(n) + "_" + language + ".jpg";
-      WriteDemoFile(menuFolder / name, EncodeJpeg(MenuPicture(n, language), kJpegQuality));
+      WriteDemoFile(menuFolder / name, EncodeJpeg(MenuPicture(n, language, fonts), kJpegQuality));
     }
     for (int n = 1; n <= menu::kSubjectCount; ++n) {
       for (int m = 1; m <= menu::EntryCount(n); ++m) {
         const std::string name =
             "sub_" + std::to_string(n) + "_" + std::to_string(m) + "_" + language + ".jpg";
-        WriteDemoFile(menuFolder / name, EncodeJpeg(SubPicture(n, m, language), kJpegQuality));
+        WriteDemoFile(menuFolder / name,
+                      EncodeJpeg(SubPicture(n, m, language, fonts), kJpegQuality));
       }
     }
   }

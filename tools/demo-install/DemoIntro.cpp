@@ -27,9 +27,9 @@ void WriteJpeg(const fs::path& path, const Bitmap32& image) {
 }
 
 // A rocket flying across a starfield, circling a planet; frame n of 126.
-Bitmap32 Frame(int n) {
+Bitmap32 Frame(int n, FontEngine& fonts) {
   Bitmap32 image(kFrameWidth, kFrameHeight);
-  TCanvas canvas(image);
+  TCanvas canvas(image, &fonts);
   canvas.Brush.color = RGBColor(5, 5, 25);
   canvas.FillRect(image.Bounds());
   std::mt19937 random(3);
@@ -56,9 +56,9 @@ Bitmap32 Frame(int n) {
   return image;
 }
 
-Bitmap32 LanguageBackground() {
+Bitmap32 LanguageBackground(FontEngine& fonts) {
   Bitmap32 image(800, 600);
-  TCanvas canvas(image);
+  TCanvas canvas(image, &fonts);
   canvas.Brush.color = RGBColor(30, 30, 70);
   canvas.FillRect(image.Bounds());
   canvas.Brush.color = RGBColor(120, 130, 150);
@@ -78,9 +78,9 @@ Bitmap32 LanguageBackground() {
   return image;
 }
 
-Bitmap32 NameBoard(bool english) {
+Bitmap32 NameBoard(bool english, FontEngine& fonts) {
   Bitmap32 image(kFrameWidth, kFrameHeight);
-  TCanvas canvas(image);
+  TCanvas canvas(image, &fonts);
   canvas.Brush.color = RGBColor(30, 110, 50);
   canvas.FillRect(image.Bounds());
   canvas.Brush.color = RGBColor(20, 90, 40);
@@ -103,14 +103,15 @@ Bitmap32 NameBoard(bool english) {
 }  // namespace
 
 void MakeDemoIntro(const std::string& installFolder) {
+  FontEngine fonts;
   const fs::path menu = fs::path(installFolder) / "menu";
   fs::create_directories(menu);
-  WriteJpeg(menu / "intro1.jpg", LanguageBackground());
-  WriteJpeg(menu / "nameselect_A.jpg", NameBoard(false));
-  WriteJpeg(menu / "nameselect_E.jpg", NameBoard(true));
+  WriteJpeg(menu / "intro1.jpg", LanguageBackground(fonts));
+  WriteJpeg(menu / "nameselect_A.jpg", NameBoard(false, fonts));
+  WriteJpeg(menu / "nameselect_E.jpg", NameBoard(true, fonts));
   std::vector<TArchiveEntry> frames;
   for (int n = 1; n <= kFrameCount; ++n) {
-    const std::vector<uint8_t> bytes = EncodeJpeg(Frame(n), kJpegQuality);
+    const std::vector<uint8_t> bytes = EncodeJpeg(Frame(n, fonts), kJpegQuality);
     frames.push_back({"frame" + std::to_string(n), bytes});
   }
   SaveArchiveToFile(frames, (menu / "intro_126.frm").string());
