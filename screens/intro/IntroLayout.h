@@ -8,12 +8,12 @@
 
 namespace tazu::intro {
 
-struct ControlSpec {
+struct ControlPlace {
   std::string_view name;
   int left, top, width, height;
 };
 
-inline constexpr auto kControls = std::to_array<ControlSpec>({
+inline constexpr auto kControls = std::to_array<ControlPlace>({
     {"backimage", 0, 0, 800, 600},
     {"frameviewer", 293, 19, 403, 324},
     {"cp1", 605, 414, 142, 161},
@@ -30,9 +30,9 @@ inline constexpr auto kControls = std::to_array<ControlSpec>({
 });
 
 // The control called `name`; the table holds every name the screen asks for.
-constexpr const ControlSpec& FindControl(std::string_view name) {
-  for (const ControlSpec& spec : kControls) {
-    if (spec.name == name) return spec;
+constexpr const ControlPlace& FindControl(std::string_view name) {
+  for (const ControlPlace& place : kControls) {
+    if (place.name == name) return place;
   }
   return kControls[0];
 }

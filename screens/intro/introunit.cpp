@@ -39,10 +39,10 @@ std::string WithBackSlash(std::string folder) {
 // Makes the control `name` where the layout puts it.
 template <class T>
 T* Place(TForm2* form, T*& field, std::string_view name) {
-  const intro::ControlSpec& spec = intro::FindControl(name);
+  const intro::ControlPlace& place = intro::FindControl(name);
   field = form->Create<T>(form);
   field->Name = std::string(name);
-  field->SetBounds(spec.left, spec.top, spec.width, spec.height);
+  field->SetBounds(place.left, place.top, place.width, place.height);
   return field;
 }
 
