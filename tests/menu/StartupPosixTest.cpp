@@ -14,28 +14,33 @@ namespace {
 
 using test::StartupTest;
 
+// Runs `body` in a forked child and gives its exit status (-1 if it did not exit). The
+// fork comes before the menu is made: the menu's timer thread could otherwise hold a
+// lock at the fork that the child then waits on forever.
+template <class Body>
+int ExitStatusInChild(Body body) {
+  const pid_t child = fork();
+  if (child == 0) _exit(body());
+  int status = 0;
+  if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+// Root reads and deletes anything: the child goes on as an unprivileged user.
+bool DropRootPrivileges() { return geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0); }
+
 TEST_F(StartupTest, UnreadableDisplaySettingsForbidTheSwitch) {
   At(800, 600, 32, 60);
-  CreateMenu();
   install.Write("displaysettings.txt", "SET=YES");
-  EXPECT_TRUE(menu->DisplayChangeAllowed());
-  std::filesystem::permissions(install.Path() / "displaysettings.txt",
-                               std::filesystem::perms::none);
-  if (geteuid() != 0) {
-    EXPECT_FALSE(menu->DisplayChangeAllowed());
-    return;
-  }
-  // Root reads any file: ask as an unprivileged user instead.
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
-    _exit(menu->DisplayChangeAllowed() ? 1 : 0);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(ExitStatusInChild([&] {
+              CreateMenu();
+              if (!menu->DisplayChangeAllowed()) return 3;
+              std::filesystem::permissions(install.Path() / "displaysettings.txt",
+                                           std::filesystem::perms::none);
+              if (!DropRootPrivileges()) return 2;
+              return menu->DisplayChangeAllowed() ? 1 : 0;
+            }),
+            0);
 }
 
 // A package install: the music folder belongs to root and the learner may not change it.
@@ -49,23 +54,18 @@ TEST_F(StartupTest, MusicThatCannotBeRemovedIsSaidSoAndTheProgramGoesOnWithoutIt
   At(800, 600, 32, 60);
   fake->musicOpenError = "The driver cannot play MIDI";
   fake->answers.push_back(mrYes);
-  CreateMenu();
   const std::string expected = "The music files could not be removed from " +
                                (install.Path() / "Music").string() +
                                ". Ask the person who installed the program to remove them.";
-  // Root may delete anything: answer as an unprivileged user instead.
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
-    const bool goesOn = menu->StartFirstMusic();
-    const bool said = fake->shownBoxes.size() == 2 && fake->shownBoxes[1].text == expected;
-    _exit(goesOn && said && !app->Terminated() && menu->MusicHeld ? 0 : 1);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(ExitStatusInChild([&] {
+              CreateMenu();
+              if (!DropRootPrivileges()) return 2;
+              const bool goesOn = menu->StartFirstMusic();
+              const bool said =
+                  fake->shownBoxes.size() == 2 && fake->shownBoxes[1].text == expected;
+              return goesOn && said && !app->Terminated() && menu->MusicHeld ? 0 : 1;
+            }),
+            0);
   EXPECT_TRUE(fs::exists(install.Path() / "Music/pelkor2.mid"));
   fs::permissions(install.Path() / "Music", fs::perms::owner_all, fs::perm_options::add);
 }
