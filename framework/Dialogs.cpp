@@ -21,12 +21,12 @@ constexpr int kButtonGap = 8;
 constexpr int kMinWidth = 200;
 constexpr TColor kTitleColor = RGBColor(0, 84, 153);
 
-struct ButtonSpec {
+struct ButtonChoice {
   const char* caption;
   int result;
 };
 
-std::vector<ButtonSpec> ButtonsFor(MessageBoxButtons buttons) {
+std::vector<ButtonChoice> ButtonsFor(MessageBoxButtons buttons) {
   switch (buttons) {
     case MessageBoxButtons::YesNo:
       return {{"Yes", mrYes}, {"No", mrNo}};
@@ -80,9 +80,9 @@ class TMessageForm : public TForm {
     measure.Font = titleFont_;
     const int titleWidth = measure.TextWidth(request_.caption) + 2 * kMargin;
 
-    const auto specs = ButtonsFor(request_.buttons);
+    const auto choices = ButtonsFor(request_.buttons);
     const int buttonsWidth =
-        static_cast<int>(specs.size()) * (kButtonWidth + kButtonGap) - kButtonGap;
+        static_cast<int>(choices.size()) * (kButtonWidth + kButtonGap) - kButtonGap;
     const int width = std::max(
         {kMinWidth, textLeft + text.Width() + kMargin, buttonsWidth + 2 * kMargin, titleWidth});
     const int bodyHeight = std::max(text.Height(), HasIcon() ? kIconSize : 0);
@@ -92,7 +92,7 @@ class TMessageForm : public TForm {
 
     int x = (width - buttonsWidth) / 2;
     const int y = height - kMargin - kButtonHeight;
-    for (const ButtonSpec& choice : specs) {
+    for (const ButtonChoice& choice : choices) {
       auto* button = Create<TButton>(this);
       button->Caption = choice.caption;
       button->ModalResult = choice.result;

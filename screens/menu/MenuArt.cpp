@@ -36,7 +36,7 @@ Bitmap32 PlaceholderBackground(FontEngine& fonts) {
   return image;
 }
 
-Bitmap32 SubjectHighlight(const ControlSpec& control, FontEngine& fonts) {
+Bitmap32 SubjectHighlight(const ControlPlace& control, FontEngine& fonts) {
   Bitmap32 image(control.width, control.height);
   TCanvas canvas(image, &fonts);
   canvas.Brush.color = RGBColor(255, 250, 210);

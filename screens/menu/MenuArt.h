@@ -12,7 +12,7 @@ namespace tazu::menu {
 
 Bitmap32 PlaceholderBackground(FontEngine& fonts);
 // The highlight of one subject area, sized as its control (`groupKey` says the language).
-Bitmap32 SubjectHighlight(const ControlSpec& control, FontEngine& fonts);
+Bitmap32 SubjectHighlight(const ControlPlace& control, FontEngine& fonts);
 // A face of one of the three buttons ("backbut", "reportbut", "exitbut").
 Bitmap32 ButtonFace(std::string_view button, bool hover);
 

@@ -19,7 +19,7 @@ enum class Kind {
   Subject,     // a subject hot spot
 };
 
-struct ControlSpec {
+struct ControlPlace {
   std::string_view name;
   int left, top, width, height;
   int tag;
@@ -29,7 +29,7 @@ struct ControlSpec {
 
 inline constexpr int kSubjectCount = 5;
 
-inline constexpr auto kControls = std::to_array<ControlSpec>({
+inline constexpr auto kControls = std::to_array<ControlPlace>({
     {"frame", 0, 0, 800, 600, 0, "", Kind::Background},
     {"readbutim", 114, 467, 171, 94, 1, "but_afr", Kind::Highlight},
     {"mathbutim_a", 276, 309, 172, 96, 2, "but_afr", Kind::Highlight},
@@ -71,8 +71,8 @@ inline constexpr auto kControls = std::to_array<ControlSpec>({
 static_assert(kControls.size() == 37);
 
 // The control of `kind` with `tag` whose group key is `groupKey` ("" matches any).
-constexpr const ControlSpec* FindControl(Kind kind, int tag, std::string_view groupKey = "") {
-  for (const ControlSpec& c : kControls) {
+constexpr const ControlPlace* FindControl(Kind kind, int tag, std::string_view groupKey = "") {
+  for (const ControlPlace& c : kControls) {
     if (c.kind == kind && c.tag == tag && (groupKey.empty() || c.groupKey == groupKey)) return &c;
   }
   return nullptr;
@@ -81,7 +81,7 @@ constexpr const ControlSpec* FindControl(Kind kind, int tag, std::string_view gr
 // The number of entries of each subject (1 to 5).
 constexpr int EntryCount(int subject) {
   int n = 0;
-  for (char key = static_cast<char>('0' + subject); const ControlSpec& c : kControls) {
+  for (char key = static_cast<char>('0' + subject); const ControlPlace& c : kControls) {
     if (c.kind == Kind::Entry && c.groupKey.size() == 1 && c.groupKey[0] == key) ++n;
   }
   return n;

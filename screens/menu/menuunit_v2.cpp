@@ -80,7 +80,7 @@ Platform& TForm1::OS() { return Application()->GetPlatform(); }
 
 void TForm1::BuildControls() {
   using menu::Kind;
-  for (const menu::ControlSpec& layout : menu::kControls) {
+  for (const menu::ControlPlace& layout : menu::kControls) {
     if (layout.kind == Kind::Button) {
       auto* button = Create<TMorphButton>(this);
       button->Name = std::string(layout.name);

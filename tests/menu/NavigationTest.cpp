@@ -64,7 +64,7 @@ TEST_F(NavigationTest, ControlsFollowTheLayoutTableInStackingOrder) {
   const auto& controls = menu->Controls();
   ASSERT_EQ(controls.size(), layout::kControls.size());
   for (size_t i = 0; i < controls.size(); ++i) {
-    const layout::ControlSpec& row = layout::kControls[i];
+    const layout::ControlPlace& row = layout::kControls[i];
     EXPECT_EQ(controls[i]->Name, row.name);
     if (row.kind == layout::Kind::Background || row.kind == layout::Kind::Highlight ||
         row.kind == layout::Kind::SubPicture) {
@@ -99,7 +99,7 @@ TEST_F(NavigationTest, HighlightFollowsTheLanguage) {
 }
 
 TEST_F(NavigationTest, NoHighlightBeforeThePointerReachesASubject) {
-  for (const layout::ControlSpec& row : layout::kControls) {
+  for (const layout::ControlPlace& row : layout::kControls) {
     if (row.kind == layout::Kind::Highlight) {
       EXPECT_FALSE(P(row.name)->Visible()) << row.name;
     }

@@ -30,7 +30,7 @@ TEST(DemoInstall, MakesEveryMenuPictureInBothLanguagesAtTheLayoutsSizes) {
       EXPECT_EQ(picture.Height(), kScreenHeight);
     }
     for (int n = 1; n <= menu::kSubjectCount; ++n) {
-      const menu::ControlSpec* sub = menu::FindControl(menu::Kind::SubPicture, n);
+      const menu::ControlPlace* sub = menu::FindControl(menu::Kind::SubPicture, n);
       for (int m = 1; m <= menu::EntryCount(n); ++m) {
         const Bitmap32 picture = LoadPicture(dir.Str() + "/menu/sub_" + std::to_string(n) + "_" +
                                              std::to_string(m) + "_" + language + ".jpg");

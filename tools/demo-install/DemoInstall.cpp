@@ -57,7 +57,9 @@ const char* Text(const SubjectText& t, char language) {
   return language == 'A' ? t.afrikaans : t.english;
 }
 
-Rect RectOf(const menu::ControlSpec& c) { return Rect::FromSize(c.left, c.top, c.width, c.height); }
+Rect RectOf(const menu::ControlPlace& c) {
+  return Rect::FromSize(c.left, c.top, c.width, c.height);
+}
 
 void Panel(TCanvas& canvas, const Rect& r, TColor fill, TColor border) {
   canvas.Brush.style = TBrushStyle::Solid;
@@ -70,12 +72,12 @@ void Panel(TCanvas& canvas, const Rect& r, TColor fill, TColor border) {
 // Draws subject `n`'s sub-menu, entries laid out as the entry hot spots lie, with
 // entry `highlighted` (0: none) lit. `origin` is where the sub-menu picture sits.
 void DrawSubMenu(TCanvas& canvas, int n, int highlighted, char language, Point origin) {
-  const menu::ControlSpec* sub = menu::FindControl(menu::Kind::SubPicture, n);
+  const menu::ControlPlace* sub = menu::FindControl(menu::Kind::SubPicture, n);
   Panel(canvas, RectOf(*sub).Offset(-origin.x, -origin.y), RGBColor(255, 250, 225),
         kSubjectColors[n - 1]);
   const std::string key(1, static_cast<char>('0' + n));
   for (int m = 1; m <= menu::EntryCount(n); ++m) {
-    const menu::ControlSpec* entry = menu::FindControl(menu::Kind::Entry, m, key);
+    const menu::ControlPlace* entry = menu::FindControl(menu::Kind::Entry, m, key);
     Rect r = RectOf(*entry).Offset(-origin.x, -origin.y);
     r = {r.left + 4, r.top + 3, r.right - 4, r.bottom - 3};
     const bool lit = m == highlighted;
@@ -98,7 +100,7 @@ Bitmap32 MenuPicture(int open, char language, FontEngine& fonts) {
   }
   DrawCaption(canvas, {20, 10, 400, 70}, "Pelkor Tazu", 40, RGBColor(40, 40, 120));
   for (int k = 1; k <= menu::kSubjectCount; ++k) {
-    const menu::ControlSpec* area = menu::FindControl(menu::Kind::Highlight, k, "but_afr");
+    const menu::ControlPlace* area = menu::FindControl(menu::Kind::Highlight, k, "but_afr");
     Panel(canvas, RectOf(*area), kSubjectColors[k - 1], RGBColor(40, 40, 40));
     DrawCaption(canvas, RectOf(*area), Text(kSubjects[k - 1], language), 24, clWhite);
   }
@@ -111,7 +113,7 @@ Bitmap32 MenuPicture(int open, char language, FontEngine& fonts) {
 }
 
 Bitmap32 SubPicture(int n, int entry, char language, FontEngine& fonts) {
-  const menu::ControlSpec* sub = menu::FindControl(menu::Kind::SubPicture, n);
+  const menu::ControlPlace* sub = menu::FindControl(menu::Kind::SubPicture, n);
   Bitmap32 image(sub->width, sub->height, ColorToPixel(RGBColor(90, 200, 90)));
   TCanvas canvas(image, &fonts);
   DrawSubMenu(canvas, n, entry, language, {sub->left, sub->top});

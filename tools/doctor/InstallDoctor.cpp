@@ -106,7 +106,7 @@ void CheckMenuPictures(InstallWalk& walk) {
     for (int n = 1; n <= menu::kSubjectCount; ++n) {
       const std::string key = std::to_string(n);
       for (int m = 1; m <= menu::EntryCount(n); ++m) {
-        const menu::ControlSpec* entry = menu::FindControl(menu::Kind::Entry, m, key);
+        const menu::ControlPlace* entry = menu::FindControl(menu::Kind::Entry, m, key);
         if (entry == nullptr) continue;
         walk.File(MenuRelative(menu::SubPictureName(entry->groupKey, entry->tag, language)),
                   CheckPictureFile, kSubPictureGone, Weight::Error);
