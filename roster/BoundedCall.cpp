@@ -1,6 +1,7 @@
 #include "roster/BoundedCall.h"
 
 #include <condition_variable>
+#include <iterator>
 #include <list>
 #include <memory>
 #include <mutex>
