@@ -70,6 +70,12 @@ e2e_find_window() {
 e2e_shown() { [ -n "$(xdotool search --onlyvisible --name "$1" 2>/dev/null || true)" ]; }
 e2e_gone() { ! e2e_shown "$1"; }
 
+# e2e_shown_window REGEX: waits for a visible window whose title matches; prints its id.
+e2e_shown_window() {
+  e2e_wait e2e_shown "$1" || e2e_fail "no window \"$1\" showed"
+  xdotool search --onlyvisible --name "$1" | head -n 1
+}
+
 # e2e_running / e2e_ended: whether the launcher started by e2e_start still runs.
 e2e_running() { kill -0 "$E2E_APP_PID" 2>/dev/null; }
 e2e_ended() { ! e2e_running; }
@@ -155,8 +161,7 @@ e2e_wait_color() {
 e2e_window_color() {
   local name=$1 regex=$2 dx=$3 dy=$4 window X Y WIDTH HEIGHT SCREEN
   shift 4
-  e2e_wait e2e_shown "$regex" || e2e_fail "no window \"$regex\" showed"
-  window=$(xdotool search --onlyvisible --name "$regex" | head -n 1)
+  window=$(e2e_shown_window "$regex")
   eval "$(xdotool getwindowgeometry --shell "$window")"
   e2e_wait_color "$name" $((X + dx)) $((Y + dy)) "$@"
 }
@@ -169,7 +174,7 @@ e2e_window_color() {
 e2e_finish_activity() {
   local regex='^Pelkor Tazu activity$' shot window pid X Y WIDTH HEIGHT SCREEN
   shot=$(e2e_window_color "$1" "$regex" 200 12 0 84 153 40)
-  window=$(xdotool search --onlyvisible --name "$regex" | head -n 1)
+  window=$(e2e_shown_window "$regex")
   pid=$(xdotool getwindowpid "$window")
   eval "$(xdotool getwindowgeometry --shell "$window")"
   e2e_click $((X + WIDTH - 12 - 45)) $((Y + HEIGHT - 12 - 14))  # Finish

@@ -28,8 +28,7 @@ click_scaled() {
 e2e_start
 # The window covers the whole screen once shown (it is made at the picture's size and
 # placed over the screen when the scaled presentation starts); the screen keeps its size.
-e2e_wait e2e_shown '^Pelkor! Tazu v2\.' || e2e_fail "the launcher window did not show"
-window=$(xdotool search --onlyvisible --name '^Pelkor! Tazu v2\.' | head -n 1)
+window=$(e2e_shown_window '^Pelkor! Tazu v2\.')
 eval "$(xdotool getwindowgeometry --shell "$window")"
 [ "$X,$Y ${WIDTH}x$HEIGHT" = "0,0 1024x768" ] ||
   e2e_fail "the window is at $X,$Y ${WIDTH}x$HEIGHT, not 0,0 1024x768"
