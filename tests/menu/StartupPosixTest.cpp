@@ -14,13 +14,21 @@ namespace {
 
 using test::StartupTest;
 
-// Runs `body` in a forked child and gives its exit status (-1 if it did not exit). The
-// fork comes before the menu is made: the menu's timer thread could otherwise hold a
-// lock at the fork that the child then waits on forever.
+// Runs `body` in a forked child and gives its exit status: 4 if it threw, -1 if it did
+// not exit. The fork comes before the menu is made: the menu's timer thread could
+// otherwise hold a lock at the fork that the child then waits on forever. Nothing may
+// leave the child but its exit, or it would go on running the parent's tests.
 template <class Body>
 int ExitStatusInChild(Body body) {
   const pid_t child = fork();
-  if (child == 0) _exit(body());
+  if (child == 0) {
+    int status = 4;
+    try {
+      status = body();
+    } catch (...) {
+    }
+    _exit(status);
+  }
   int status = 0;
   if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
   return WEXITSTATUS(status);
